@@ -1,0 +1,33 @@
+// The player's five stored preferences and its three fixed audio values.
+//
+// The stored values are read once at start-up and written back once, when the main window is
+// destroyed, to the private-profile file "Corvane.ini" (a bare name: the platform's profile
+// service decides the folder). The audio values are never stored.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr char kSettingsFileName[] = "Corvane.ini";
+inline constexpr char kSettingsSection[] = "General Preferences";
+
+struct Settings {
+    int32_t audioVolume = static_cast<int32_t>(0x80008000u);  // replaced by the file's value
+    int32_t outputBufferBytes = 16384;  // bytes in one wave-out buffer
+    int32_t outputBufferCount = 8;      // wave-out buffers in the ring
+    int32_t outputDevice = -1;          // the wave mapper
+    int32_t immediatePlay = 0;
+    int32_t multipleInstances = 0;
+    int32_t minimizeToSystemTray = 0;
+    int32_t realisticKnobRotation = 0;
+
+    virtual ~Settings() = default;
+
+    // Reads the five stored keys; a missing file, section or key, or a value that is not a
+    // number, gives 0.
+    void ReadSettings(const char* fileName);
+    // Writes the five keys. The four flags are normalised: only the value 1 is written as "1".
+    void WriteSettings(const char* fileName) const;
+};
+
+// The one settings record, built after the application object (see app/Globals.cpp).
+extern Settings gSettings;
