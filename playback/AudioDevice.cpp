@@ -1,0 +1,186 @@
+#include "playback/AudioDevice.h"
+
+#include <cstring>
+
+#include "app/Settings.h"
+#include "playback/BufferTiming.h"
+
+namespace {
+
+constexpr UINT kHeaderSize = sizeof(WAVEHDR);
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(sizeof(WAVEHDR) == 32, "the ring's headers are 32 bytes each");
+#endif
+
+// Larger values are not real PCM streams; refusing them keeps the format's 16- and 32-bit
+// fields from wrapping.
+constexpr int32_t kMaxChannels = 8;
+constexpr int32_t kMaxSampleRate = 768000;
+// The ring is one allocation; a configuration asking for more than this is refused.
+constexpr uint64_t kMaxRingBytes = 256u << 20;
+
+}  // namespace
+
+AudioDevice::AudioDevice() : AudioDevice(kSystemWaveOut) {}
+
+AudioDevice::AudioDevice(const WaveOutApi& waveOutApi)
+    : doneEvent(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+      waveOut(nullptr),
+      blockMemory(nullptr),
+      format(),
+      freeBuffers(0),
+      bufferCount(30),
+      bufferMillis(15),
+      nextBuffer(0),
+      bufferBytes(0),
+      api(&waveOutApi)
+{
+}
+
+AudioDevice::~AudioDevice()
+{
+    Close(1);
+    if (doneEvent != nullptr)
+        CloseHandle(doneEvent);
+}
+
+WAVEHDR* AudioDevice::Header(int32_t index) const
+{
+    return reinterpret_cast<WAVEHDR*>(static_cast<char*>(blockMemory) + kHeaderSize * index);
+}
+
+int32_t AudioDevice::Open(int32_t channels, int32_t sampleRate)
+{
+    // Opening over an open stream would lose its handle and ring.
+    if (waveOut != nullptr || blockMemory != nullptr)
+        Close(1);
+
+    format = WAVEFORMATEX();
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = static_cast<WORD>(channels);
+    format.nSamplesPerSec = static_cast<DWORD>(sampleRate);
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = static_cast<WORD>(format.nChannels * 2);
+    format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
+    format.cbSize = 0;
+
+    nextBuffer = 0;
+    bufferCount = gSettings.outputBufferCount;
+    bufferBytes = gSettings.outputBufferBytes;
+    InterlockedExchange(&freeBuffers, bufferCount);
+    bufferMillis = ComputeBufferMillis(static_cast<int32_t>(format.nAvgBytesPerSec), bufferBytes);
+
+    const uint64_t ringBytes =
+        (static_cast<uint64_t>(bufferBytes) + kHeaderSize) * static_cast<uint64_t>(bufferCount);
+    if (channels < 1 || channels > kMaxChannels || sampleRate < 1 || sampleRate > kMaxSampleRate ||
+        bufferCount < 1 || bufferBytes < 1 || ringBytes > kMaxRingBytes)
+        return 0;
+
+    HWAVEOUT opened = nullptr;
+    const MMRESULT result =
+        api->Open(&opened, static_cast<UINT>(gSettings.outputDevice), &format,
+                  reinterpret_cast<DWORD_PTR>(&AudioDevice::OnDeviceMessage),
+                  reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION | WAVE_ALLOWSYNC);
+    if (result != MMSYSERR_NOERROR)
+        return 0;
+    waveOut = opened;
+
+    // One fixed, zero-filled block: the headers first, then the data buffers.
+    HGLOBAL memory = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, static_cast<SIZE_T>(ringBytes));
+    blockMemory = memory != nullptr ? GlobalLock(memory) : nullptr;
+    if (blockMemory == nullptr) {
+        if (memory != nullptr)
+            GlobalFree(memory);
+        api->Close(waveOut);
+        waveOut = nullptr;
+        return 0;
+    }
+
+    char* data = static_cast<char*>(blockMemory) + kHeaderSize * static_cast<size_t>(bufferCount);
+    for (int32_t i = 0; i < bufferCount; ++i) {
+        WAVEHDR* header = Header(i);
+        header->lpData = data + static_cast<size_t>(i) * static_cast<size_t>(bufferBytes);
+        header->dwBufferLength = static_cast<DWORD>(bufferBytes);
+        header->dwUser = static_cast<DWORD_PTR>(i);
+        api->PrepareHeader(waveOut, header, kHeaderSize);
+    }
+    return 1;
+}
+
+int32_t AudioDevice::Write(int32_t length, const void* data, int32_t tag)
+{
+    // Without a ring (failed open, closed) there is nothing to copy into.
+    if (blockMemory == nullptr || data == nullptr || length < 1 || length > bufferBytes)
+        return 0;
+
+    // OnDeviceMessage frees the buffer before it signals, and the event stays signalled until a
+    // wait consumes it, so a block finishing between the test and the wait is not missed.
+    while (InterlockedCompareExchange(&freeBuffers, 0, 0) == 0)
+        WaitForSingleObject(doneEvent, INFINITE);
+
+    if (nextBuffer >= bufferCount)
+        nextBuffer = 0;
+    WAVEHDR* header = Header(nextBuffer);
+    std::memcpy(header->lpData, data, static_cast<size_t>(length));
+    header->dwBufferLength = static_cast<DWORD>(length);
+    header->dwUser = static_cast<DWORD_PTR>(static_cast<uint32_t>(tag));
+
+    // A block the device refused will never be reported finished: counting its buffer as queued
+    // would make the draining close wait forever, and moving past it would let a later Write
+    // reuse a buffer that is still queued. So it stays free and is filled again next time.
+    if (api->Write(waveOut, header, kHeaderSize) != MMSYSERR_NOERROR)
+        return 0;
+
+    // Only Write takes buffers, and only after seeing one free, so the count cannot go below 0;
+    // should it ever, it is raised back to 0 without losing a concurrent increment.
+    for (LONG seen = InterlockedDecrement(&freeBuffers); seen < 0;) {
+        const LONG before = InterlockedCompareExchange(&freeBuffers, 0, seen);
+        if (before == seen)
+            break;
+        seen = before;
+    }
+    ++nextBuffer;
+    return length;
+}
+
+int32_t AudioDevice::Close(int32_t immediate)
+{
+    // Draining polls rather than waiting on doneEvent: a writer may share the event, and the
+    // drain ends within one buffer's play time of the last block finishing.
+    if (immediate == 0 && blockMemory != nullptr) {
+        while (InterlockedCompareExchange(&freeBuffers, 0, 0) < bufferCount)
+            Sleep(static_cast<DWORD>(bufferMillis));
+    }
+
+    if (waveOut != nullptr) {
+        // Reset hands every queued block back (each as WOM_DONE) before it returns, so the
+        // headers can be unprepared and the memory freed.
+        api->Reset(waveOut);
+        if (blockMemory != nullptr) {
+            for (int32_t i = 0; i < bufferCount; ++i)
+                api->UnprepareHeader(waveOut, Header(i), kHeaderSize);
+        }
+    }
+
+    if (blockMemory != nullptr) {
+        HGLOBAL memory = GlobalHandle(blockMemory);
+        GlobalFree(memory);
+        blockMemory = nullptr;
+    }
+
+    if (waveOut != nullptr) {
+        api->Close(waveOut);
+        waveOut = nullptr;
+    }
+    return 0;
+}
+
+void CALLBACK AudioDevice::OnDeviceMessage(HWAVEOUT, UINT message, DWORD_PTR instance, DWORD_PTR,
+                                           DWORD_PTR)
+{
+    if (message != WOM_DONE)
+        return;
+    AudioDevice* device = reinterpret_cast<AudioDevice*>(instance);
+    InterlockedIncrement(&device->freeBuffers);
+    SetEvent(device->doneEvent);
+}

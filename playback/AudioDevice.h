@@ -1,0 +1,64 @@
+// The player's one audio output: 16-bit PCM on the platform's wave-out device, played from a
+// ring of buffers allocated once per stream.
+//
+// Threads: a decoder thread calls Open, Write and the draining Close; the thread that stops a
+// plug-in calls the immediate Close (never while a Write runs: the plug-in ends its decoder
+// thread first); the platform calls OnDeviceMessage on its own call-back thread. There is no
+// lock: `freeBuffers` is the one value two threads change, always with interlocked operations,
+// and `doneEvent` wakes a writer that found every buffer queued.
+#pragma once
+
+#include <cstdint>
+
+#include "playback/WaveOutApi.h"
+
+class AudioDevice {
+public:
+    // Talks to the platform's wave-out device.
+    AudioDevice();
+    // Talks to `api` instead (borrowed; it must outlive the device): the tests' seam.
+    explicit AudioDevice(const WaveOutApi& api);
+    // Closes an open stream at once and closes the event.
+    virtual ~AudioDevice();
+
+    AudioDevice(const AudioDevice&) = delete;
+    AudioDevice& operator=(const AudioDevice&) = delete;
+
+    // Opens the device configured in the settings for 16-bit PCM with `channels` channels at
+    // `sampleRate` Hz and prepares the ring of `outputBufferCount` buffers of `outputBufferBytes`
+    // bytes. 1 when open; 0 when the platform refused (the device then holds no ring). A stream
+    // that is still open is first closed at once.
+    int32_t Open(int32_t channels, int32_t sampleRate);
+
+    // Copies `length` bytes from `data` into the next ring buffer and queues it with `tag`;
+    // returns `length`. Waits while every buffer is queued. Queues nothing and returns 0 when no
+    // stream is open, for a block that is empty or longer than one buffer, and when the platform
+    // refuses the block (that buffer then stays free).
+    int32_t Write(int32_t length, const void* data, int32_t tag);
+
+    // `immediate` 0: waits (polling every `bufferMillis`) until every queued block has played,
+    // then closes; otherwise discards the queued blocks and closes at once. Releases whatever the
+    // device holds; with nothing open it returns at once. Always 0.
+    int32_t Close(int32_t immediate);
+
+    // The wave-out call-back, registered by Open with the device as instance data: WOM_DONE frees
+    // one buffer and signals `doneEvent`; every other message is ignored. Touches nothing else,
+    // as a wave-out call-back must.
+    static void CALLBACK OnDeviceMessage(HWAVEOUT waveOut, UINT message, DWORD_PTR instance,
+                                         DWORD_PTR param1, DWORD_PTR param2);
+
+    // Header `index` of the ring; only while a ring is allocated.
+    WAVEHDR* Header(int32_t index) const;
+
+    HANDLE doneEvent;          // owned; auto-reset, signalled once per finished block
+    HWAVEOUT waveOut;          // owned; null while closed
+    void* blockMemory;         // owned; the headers, then the data buffers; null without a ring
+    WAVEFORMATEX format;       // of the open stream
+    volatile LONG freeBuffers; // buffers not queued; decremented by Write, incremented by the
+                               // call-back, both interlocked
+    int32_t bufferCount;       // buffers in the ring
+    int32_t bufferMillis;      // play time of one full buffer; the drain's poll interval
+    int32_t nextBuffer;        // the buffer the next Write fills
+    int32_t bufferBytes;       // size of each data buffer of the ring
+    const WaveOutApi* api;     // borrowed
+};

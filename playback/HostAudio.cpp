@@ -1,0 +1,41 @@
+#include "playback/HostAudio.h"
+
+#include <atomic>
+
+#include "playback/AudioDevice.h"
+
+namespace {
+
+// Set by the UI thread at start-up, read by decoder threads.
+std::atomic<AudioDevice*> gHostAudioDevice{nullptr};
+
+}  // namespace
+
+void SetHostAudioDevice(AudioDevice* device)
+{
+    gHostAudioDevice.store(device);
+}
+
+AudioDevice* GetHostAudioDevice()
+{
+    return gHostAudioDevice.load();
+}
+
+extern "C" int32_t HostAudioOpen(void*, int32_t sampleRate, int32_t channels, int32_t)
+{
+    if (AudioDevice* device = gHostAudioDevice.load())
+        device->Open(channels, sampleRate);
+    return 1;
+}
+
+extern "C" int32_t HostAudioWrite(void*, int32_t length, const void* data, int32_t tag)
+{
+    AudioDevice* device = gHostAudioDevice.load();
+    return device != nullptr ? device->Write(length, data, tag) : 0;
+}
+
+extern "C" int32_t HostAudioClose(void*, int32_t immediate)
+{
+    AudioDevice* device = gHostAudioDevice.load();
+    return device != nullptr ? device->Close(immediate) : 0;
+}

@@ -1,0 +1,6 @@
+#include "playback/WaveOutApi.h"
+
+const WaveOutApi kSystemWaveOut = {
+    waveOutOpen, waveOutPrepareHeader, waveOutWrite, waveOutReset, waveOutUnprepareHeader,
+    waveOutClose,
+};
