@@ -1,0 +1,8 @@
+// Every global object of the program, defined in one place so that they are built in a fixed
+// order before the entry runs (and destroyed in the reverse order at exit): the application
+// object, then the settings.
+#include "app/PlayerApp.h"
+#include "app/Settings.h"
+
+PlayerApp gPlayerApp;
+Settings gSettings;
