@@ -1,0 +1,68 @@
+#include "tests/playback/MessageBoxWatcher.h"
+
+#include <algorithm>
+
+namespace {
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM param)
+{
+    char className[32] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Static") != 0)
+        return TRUE;
+    char text[1024] = {};
+    if (GetWindowTextA(child, text, sizeof text) > 0) {
+        std::string& collected = *reinterpret_cast<std::string*>(param);
+        if (!collected.empty())
+            collected += '\n';
+        collected += text;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+MessageBoxWatcher::MessageBoxWatcher(const char* boxCaption, std::chrono::milliseconds limit)
+    : caption(boxCaption), thread([this, limit] { Watch(limit); })
+{
+}
+
+MessageBoxWatcher::~MessageBoxWatcher()
+{
+    stop = true;
+    thread.join();
+}
+
+std::vector<SeenMessageBox> MessageBoxWatcher::Seen()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return seen;
+}
+
+void MessageBoxWatcher::Watch(std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    std::vector<HWND> closed;
+    while (!stop && std::chrono::steady_clock::now() < deadline) {
+        HWND box = FindWindowA("#32770", caption.c_str());
+        DWORD process = 0;
+        if (box != nullptr)
+            GetWindowThreadProcessId(box, &process);
+        const bool ours = box != nullptr && process == GetCurrentProcessId();
+        // A box already told to close may linger for a moment; read each one once.
+        if (ours && std::find(closed.begin(), closed.end(), box) == closed.end()) {
+            SeenMessageBox found;
+            char text[256] = {};
+            GetWindowTextA(box, text, sizeof text);
+            found.caption = text;
+            EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&found.text));
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                seen.push_back(found);
+            }
+            closed.push_back(box);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+        Sleep(10);
+    }
+}
