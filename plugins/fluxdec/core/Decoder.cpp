@@ -1,0 +1,127 @@
+// One frame through the whole pipeline (Parts 6.2, 6.4, 6.5; the order of Part 6.6's DecodeFrame):
+// header, CRC word, side information, reservoir step; then per granule the scale factors and
+// Huffman lines of each channel, requantisation and joint stereo, alias reduction, the hybrid
+// filter bank and the polyphase synthesis into the caller's PCM buffer.
+#include <cstring>
+
+#include "plugins/fluxdec/core/Stages.h"
+#include "plugins/fluxdec/core/Tables.h"
+
+namespace fluxdec {
+
+const char* StatusText(Status s) {
+    switch (s) {
+        case Status::kFrame: return "frame";
+        case Status::kFrameSilent: return "frame skipped by the reservoir (silence)";
+        case Status::kEndOfStream: return "end of stream";
+        case Status::kNoSync: return "no frame sync";
+        case Status::kBadHeader: return "unsupported frame header";
+        case Status::kTruncated: return "frame cut short by the end of input";
+    }
+    return "?";
+}
+
+void InitDecoder(Decoder* d, ReadFn read, void* context) {
+    std::memset(d, 0, sizeof *d);
+    d->reader.read = read;
+    d->reader.context = context;
+}
+
+static Status End(Decoder* d, Status s) {
+    d->reader.ended = int32_t(s);
+    return s;
+}
+
+// The last nonzero line's subband + 1 (0 for an all-zero spectrum).
+static int NonzeroSubbands(const float* x) {
+    int i = 575;
+    while (i >= 0 && x[i] == 0.0f) --i;
+    return i < 0 ? 0 : i / 18 + 1;
+}
+
+static void DecodeGranule(Decoder* d, BitReader* br, int gr, int16_t* pcm) {
+    const FrameHeader& h = d->header;
+    const int channels = ChannelCount(h);
+    for (int ch = 0; ch < channels; ++ch) {
+        const GranuleInfo& g = d->side.granule[gr][ch];
+        if (br->pos > br->limit) {  // an earlier part2_3_length ran past the data
+            br->pos = br->limit;
+            d->faults |= kFaultMainDataOverrun;
+        }
+        const uint32_t part2Start = br->pos;
+        const int part2 = ReadScaleFactors(d, br, gr, ch);
+        if (part2 > g.part23Length) d->faults |= kFaultPart2Length;
+        DecodeHuffman(d, br, gr, ch, part2Start);
+    }
+    for (int ch = 0; ch < channels; ++ch) Requantise(d, gr, ch);
+    if (channels == 2 && h.mode == 1 && h.modeExtension != 0) JointStereo(d, gr);
+    for (int ch = 0; ch < channels; ++ch) {
+        const GranuleInfo& g = d->side.granule[gr][ch];
+        float* x = d->spectrum[ch];
+        int subbands = NonzeroSubbands(x);
+        if (!(g.windowSwitching && g.blockType == 2) && subbands > 0) {
+            ReduceAliases(x, subbands);
+            // The butterflies carry lines into the next subband: transform it too. Together with
+            // passing the overlap of the all-zero subbands above, this is exactly the transform of
+            // all 32 subbands.
+            if (subbands < 32) ++subbands;
+        }
+        HybridFilterBank(d, gr, ch, subbands);
+        SynthesiseGranule(&d->channel[ch], d->hybrid, pcm + gr * 576 * channels + ch, channels);
+    }
+}
+
+Status DecodeFrame(Decoder* d, int16_t pcm[kMaxFrameSamples], FrameInfo* info) {
+    StreamReader* r = &d->reader;
+    if (r->ended) return Status(r->ended);
+    if (!r->read) return End(d, Status::kEndOfStream);
+
+    // Header (the first one after any ID3v2 tags).
+    if (!r->started) {
+        r->started = 1;
+        Status s = ReadFirstHeaderBytes(r);
+        if (s != Status::kFrame) return End(d, s);
+    } else if (!ReadExact(r, r->headerBytes, 4)) {
+        return End(d, Status::kEndOfStream);
+    }
+    FrameHeader h;
+    Status s = ParseHeader(r->headerBytes, &h);
+    if (s != Status::kFrame) return End(d, s);
+    d->header = h;
+    d->faults = 0;
+
+    if (h.protectionBit == 0 && !ReadExact(r, r->headerBytes, 2)) return End(d, Status::kTruncated);
+    const int sideBytes = SideInfoBytes(h);
+    std::memset(r->headerBytes, 0, sizeof r->headerBytes);
+    if (!ReadExact(r, r->headerBytes, sideBytes)) return End(d, Status::kTruncated);
+    ParseSideInfo(r->headerBytes, h, &d->side, &d->faults);
+
+    const int mainBytes = MainDataBytes(h);
+    if (mainBytes < 0) return End(d, Status::kBadHeader);  // no legal header gets here
+    const int step = ReservoirStep(r, d->side.mainDataBegin, mainBytes);
+    if (step < 0) return End(d, Status::kTruncated);
+
+    const int channels = ChannelCount(h);
+    const int granules = GranuleCount(h);
+    info->mpegId = h.id;
+    info->sampleRate = SampleRateHz(h);
+    info->channels = channels;
+    info->samplesPerChannel = granules * 576;
+    info->bitrateKbps = BitrateKbps(h);
+    info->frameBytes = FrameLengthBytes(h) + h.paddingBit;
+    info->mode = h.mode;
+    info->modeExtension = h.modeExtension;
+    info->frameIndex = r->frameIndex++;
+
+    if (step == 0) {  // mend 3: a skipped frame is silence, never stale PCM
+        std::memset(pcm, 0, sizeof(int16_t) * size_t(info->samplesPerChannel * channels));
+        info->faults = 0;
+        return Status::kFrameSilent;
+    }
+    BitReader br{r->mainData, 0, uint32_t(r->mainDataBits)};
+    for (int gr = 0; gr < granules; ++gr) DecodeGranule(d, &br, gr, pcm);
+    info->faults = d->faults;
+    return Status::kFrame;
+}
+
+}  // namespace fluxdec

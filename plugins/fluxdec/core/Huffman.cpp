@@ -1,0 +1,197 @@
+// Huffman decoding of one channel of one granule (Part 6.4; 11172-3 2.4.3.4.6).
+//
+// The spectrum's lines come as big_values pairs in up to three regions, each with its own table,
+// then quadruples of values -1..1 (count1 part) up to part2_3_length, then zeros. Codes are decoded
+// with the lookup tables of generate_tables.py (one or two table reads per code, never a loop over
+// bits); the sorted tables of Part 6.4's form are kept for DecodePairReference, which the tests use
+// to check the lookup tables against them.
+#include "plugins/fluxdec/core/Stages.h"
+#include "plugins/fluxdec/core/Tables.h"
+
+namespace fluxdec {
+
+// Looks up the code at the top of `w`; returns the entry (length in bits 12..8, symbol below).
+static inline uint32_t LookUp(const HuffTable& t, uint64_t w) {
+    const uint16_t* fast = kHuffFast + t.fastOffset;
+    uint32_t e = fast[w >> (64 - t.primaryBits)];
+    if (e & 0x8000) {
+        const int s = int(e & 15);
+        e = fast[((e >> 4) & 0x7FF) + uint32_t((w << t.primaryBits) >> (64 - s))];
+    }
+    return e;
+}
+
+int DecodePairFast(int table, uint64_t w, int* x, int* y) {
+    const HuffTable& t = kHuffTable[table];
+    if (t.primaryBits == 0) {
+        *x = *y = 0;
+        return 0;
+    }
+    uint32_t e = LookUp(t, w);
+    *x = int((e >> 4) & 15);
+    *y = int(e & 15);
+    return int((e >> 8) & 31);
+}
+
+// Part 6.4's search: the 4-bit index gives the first code of the group that the next 4 stream bits
+// select; if that code does not match, the group (sorted by code) is searched by halving. Returns
+// the code length, or 0 with a zero pair when nothing matches (an invalid code).
+int DecodePairReference(int table, uint32_t w, int* x, int* y) {
+    const HuffTable& t = kHuffTable[table];
+    *x = *y = 0;
+    if (t.codeCount == 0) return 0;
+    const uint32_t* codes = kHuffCodes + t.codeOffset;
+    const uint16_t* index = kHuffIndex[t.indexRow];
+    const int nib = int(w >> 28);
+    auto matches = [&](uint32_t e) {
+        const int len = int((e >> 8) & 31);
+        return (w >> (32 - len)) == (e >> (32 - len));
+    };
+    int lo = index[nib];
+    int hi = nib == 15 ? t.codeCount - 1 : index[nib + 1];
+    if (hi < lo) hi = lo;
+    if (!matches(codes[lo])) {
+        // Entries are sorted by left-aligned code, so the code that matches is the last entry whose
+        // code word (length bits masked off) is not above the stream word.
+        const uint32_t key = w | 0x1FFF;
+        while (lo < hi) {
+            const int mid = (lo + hi + 1) / 2;
+            if ((codes[mid] & ~0x1FFFu) <= key) lo = mid; else hi = mid - 1;
+        }
+        if (!matches(codes[lo])) return 0;
+    }
+    *x = int((codes[lo] >> 4) & 15);
+    *y = int(codes[lo] & 15);
+    return int((codes[lo] >> 8) & 31);
+}
+
+// Mend 1: a quantised value must stay inside the power table. The table reaches 8206, the largest
+// value 15 + 13 linbits can express (encoders emit values above 8191, and reference decoders
+// reproduce them), so this clamp guards the table's end; kFaultQuantOverflow names the values
+// above 8191, which the standard does not allow.
+static void ClampQuant(Decoder* d, int* v) {
+    if (*v > kMaxQuant) *v = kMaxQuant;
+    d->faults |= kFaultQuantOverflow;
+}
+
+// Decodes pairs for lines [from, to) with one table. Stops (leaving the rest 0) when the position
+// passes the end of the frame's main data: whatever would follow is damaged (mend 1).
+static int DecodeRegion(Decoder* d, BitReader* br, int table, int from, int to, int32_t* q) {
+    const HuffTable& t = kHuffTable[table];
+    if (t.primaryBits == 0) {  // table 0 (and the absent 4 and 14): zeros, no bits
+        for (int i = from; i < to; ++i) q[i] = 0;
+        return to;
+    }
+    const int linbits = t.linbits;
+    uint32_t pos = br->pos;
+    const uint32_t limit = br->limit;
+    int i = from;
+    for (; i < to; i += 2) {
+        if (pos > limit) {
+            d->faults |= kFaultMainDataOverrun;
+            break;
+        }
+        uint64_t w = LoadBigEndian64(br->data + (pos >> 3)) << (pos & 7);
+        const uint32_t e = LookUp(t, w);
+        int used = int((e >> 8) & 31);
+        w <<= used;
+        int x = int((e >> 4) & 15), y = int(e & 15);
+        // Order in the stream: code, x linbits, x sign, y linbits, y sign (at most 47 bits).
+        if (x == 15 && linbits) {
+            x += int(w >> (64 - linbits));
+            w <<= linbits;
+            used += linbits;
+            if (x > 8191) ClampQuant(d, &x);
+        }
+        if (x) {
+            if (w >> 63) x = -x;
+            w <<= 1;
+            ++used;
+        }
+        if (y == 15 && linbits) {
+            y += int(w >> (64 - linbits));
+            w <<= linbits;
+            used += linbits;
+            if (y > 8191) ClampQuant(d, &y);
+        }
+        if (y) {
+            if (w >> 63) y = -y;
+            ++used;
+        }
+        q[i] = x;
+        q[i + 1] = y;
+        pos += uint32_t(used);
+    }
+    br->pos = pos;
+    return i;
+}
+
+void DecodeHuffman(Decoder* d, BitReader* br, int gr, int ch, uint32_t part2Start) {
+    const GranuleInfo& g = d->side.granule[gr][ch];
+    const FrameHeader& h = d->header;
+    const int16_t* longStart = kLongBandStart[h.id][h.samplingFrequency];
+    const int16_t* shortStart = kShortBandStart[h.id][h.samplingFrequency];
+    int32_t* q = d->quant[ch];
+    const uint32_t end = part2Start + uint32_t(g.part23Length);
+
+    int bigValues = g.bigValues;
+    if (bigValues > 288) {  // mend 1: at most 576 lines
+        bigValues = 288;
+        d->faults |= kFaultBigValues;
+    }
+    const int bigEnd = bigValues * 2;
+    int region1, region2;
+    if (g.windowSwitching) {
+        region1 = (g.blockType == 2 && !g.mixedBlock) ? 3 * shortStart[3] : longStart[8];
+        region2 = 576;
+    } else {
+        int r1 = g.region0Count + 1, r2 = g.region0Count + g.region1Count + 2;
+        region1 = longStart[r1 > 22 ? 22 : r1];
+        region2 = longStart[r2 > 22 ? 22 : r2];
+    }
+    if (region1 > bigEnd) region1 = bigEnd;
+    if (region2 > bigEnd) region2 = bigEnd;
+
+    int line = DecodeRegion(d, br, g.tableSelect[0], 0, region1, q);
+    if (line == region1) line = DecodeRegion(d, br, g.tableSelect[1], region1, region2, q);
+    if (line == region2) line = DecodeRegion(d, br, g.tableSelect[2], region2, bigEnd, q);
+    // Count1 part: quadruples while bits remain and the quadruple fits below line 576 (mend 1).
+    // A quadruple that runs past part2_3_length is dropped, as the ISO reference decoder does.
+    if (line == bigEnd) {
+        const HuffTable& t = kHuffTable[32 + (g.count1TableSelect & 1)];
+        uint32_t pos = br->pos;
+        while (pos < end && line <= 572) {
+            if (pos > br->limit) {
+                d->faults |= kFaultMainDataOverrun;
+                break;
+            }
+            uint64_t w = LoadBigEndian64(br->data + (pos >> 3)) << (pos & 7);
+            const uint32_t e = LookUp(t, w);
+            int used = int((e >> 8) & 31);
+            w <<= used;
+            const uint32_t flags = (e >> 4) & 15;  // v, w, x, y from bit 3 down
+            int32_t vals[4];
+            for (int k = 0; k < 4; ++k) {
+                vals[k] = 0;
+                if (flags & (8u >> k)) {
+                    vals[k] = (w >> 63) ? -1 : 1;
+                    w <<= 1;
+                    ++used;
+                }
+            }
+            if (pos + uint32_t(used) > end) break;
+            pos += uint32_t(used);
+            q[line] = vals[0];
+            q[line + 1] = vals[1];
+            q[line + 2] = vals[2];
+            q[line + 3] = vals[3];
+            line += 4;
+        }
+    }
+    d->lineCount[ch] = line;
+    for (int i = line; i < 576; ++i) q[i] = 0;
+    // The next channel starts exactly where this one's data ends, whatever was consumed.
+    br->pos = end;
+}
+
+}  // namespace fluxdec

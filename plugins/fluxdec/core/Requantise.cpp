@@ -1,0 +1,220 @@
+// Requantisation with the reordering of short blocks folded in, and joint stereo (Part 6.4;
+// 11172-3 2.4.3.4.7 to 2.4.3.4.9, 13818-3 2.4.3.2).
+//
+// A line's value is sign(q) x |q|^(4/3) x 2^(A/4), with the gain exponent A in quarter steps:
+//   long bands:  A = global_gain - 210 - ((scalefac + preflag x pretab) << s)
+//   short bands: A = global_gain - 210 - 8 x subblock_gain(window) - (scalefac << s)
+// where s = 1 when scalefac_scale is 0 and 2 when it is 1. Everything comes from tables: no power
+// function at run time.
+#include <cstring>
+
+#include "plugins/fluxdec/core/Stages.h"
+#include "plugins/fluxdec/core/Tables.h"
+
+namespace fluxdec {
+
+// 2^n for 0 <= n <= 127, built from the float's exponent field.
+static inline float Pow2(int n) {
+    uint32_t bits = uint32_t(n + 127) << 23;
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return f;
+}
+
+// 2^(A/4) = 2^(A div 4) x 2^((A mod 4)/4); for negative A from 2^(-k/4) and a division by a power
+// of two (exact, as long as the result is a normal float). A below -4 x 127 gives 0.
+float GainFromExponent(int a) {
+    if (a >= 0) {
+        const int n = a >> 2;
+        return n > 127 ? Pow2(127) : kQuarterPow[a & 3] * Pow2(n);
+    }
+    const int b = -a;
+    const int n = b >> 2;
+    if (n > 127) return 0.0f;
+    return kQuarterPowNeg[b & 3] / Pow2(n);
+}
+
+static inline float Line(int32_t q, float gain) {
+    if (q == 0) return 0.0f;
+    return q > 0 ? kPow43[q] * gain : -(kPow43[-q] * gain);
+}
+
+void Requantise(Decoder* d, int gr, int ch) {
+    const GranuleInfo& g = d->side.granule[gr][ch];
+    const FrameHeader& h = d->header;
+    const int16_t* longStart = kLongBandStart[h.id][h.samplingFrequency];
+    const int16_t* shortStart = kShortBandStart[h.id][h.samplingFrequency];
+    const uint16_t* reorder = kShortReorder[h.id][h.samplingFrequency];
+    const int32_t* q = d->quant[ch];
+    float* out = d->spectrum[ch];
+    const int count = d->lineCount[ch];
+    const int shift = g.scalefacScale ? 2 : 1;
+    const int base = g.globalGain - 210;
+    const uint8_t* longSf = d->longScale[ch];
+
+    if (!(g.windowSwitching && g.blockType == 2)) {
+        int i = 0;
+        for (int b = 0; b < 22 && i < count; ++b) {
+            const int a = base - ((longSf[b] + (g.preflag ? kPretab[b] : 0)) << shift);
+            const float gain = GainFromExponent(a);
+            const int end = longStart[b + 1] < count ? longStart[b + 1] : count;
+            for (; i < end; ++i) out[i] = Line(q[i], gain);
+        }
+        for (; i < 576; ++i) out[i] = 0.0f;
+        return;
+    }
+
+    // Short blocks: every line goes to its reordered place; lines not decoded are 0.
+    std::memset(out, 0, sizeof(float) * 576);
+    int firstShort = 0;
+    if (g.mixedBlock) {  // the first 36 lines are long bands, not reordered
+        for (int b = 0; longStart[b] < 36; ++b) {
+            const int a = base - ((longSf[b] + (g.preflag ? kPretab[b] : 0)) << shift);
+            const float gain = GainFromExponent(a);
+            const int end = longStart[b + 1] < count ? longStart[b + 1] : count;
+            for (int i = longStart[b]; i < end; ++i) out[i] = Line(q[i], gain);
+        }
+        firstShort = 3;
+    }
+    for (int b = firstShort; b < 13; ++b) {
+        const int width = shortStart[b + 1] - shortStart[b];
+        for (int w = 0; w < 3; ++w) {
+            const int from = 3 * shortStart[b] + w * width;
+            if (from >= count) break;
+            const int a = base - 8 * g.subblockGain[w] - (d->shortScale[ch][b][w] << shift);
+            const float gain = GainFromExponent(a);
+            const int end = from + width < count ? from + width : count;
+            for (int i = from; i < end; ++i) out[reorder[i]] = Line(q[i], gain);
+        }
+    }
+}
+
+// --- joint stereo
+
+// Intensity stereo on one band (lines listed by their places in the reordered spectrum): from the
+// left channel's value v, MPEG-1 gives left = v (1 - t(p)), right = v t(p); MPEG-2 LSF gives
+// left = v k((p + 1)/2), right = v for odd p and left = v, right = v k(p/2) for even p.
+struct IntensityBand {
+    Decoder* d;
+    bool mpeg1;
+    void Apply(int position, int illegal, const int* lines, int n, int firstLine) const {
+        float* left = d->spectrum[0];
+        float* right = d->spectrum[1];
+        if (mpeg1) {
+            if (position >= 7) {  // 7: not intensity-coded; above 7: damaged (mend 1)
+                if (position > 7) d->faults |= kFaultIntensityPosition;
+                return;
+            }
+            const float kl = kIntensityMpeg1[0][position], kr = kIntensityMpeg1[1][position];
+            for (int k = 0; k < n; ++k) {
+                const int i = lines ? lines[k] : firstLine + k;
+                const float v = left[i];
+                left[i] = v * kl;
+                right[i] = v * kr;
+                d->intensityLine[i] = 1;
+            }
+            return;
+        }
+        if (position >= illegal) return;  // the band's illegal position: not intensity-coded
+        const float* table = kIntensityLsf[d->lsfIntensityScale & 1];
+        const bool odd = position & 1;
+        const float k = table[odd ? ((position + 1) >> 1) & 31 : (position >> 1) & 31];
+        for (int m = 0; m < n; ++m) {
+            const int i = lines ? lines[m] : firstLine + m;
+            const float v = left[i];
+            left[i] = odd ? v * k : v;
+            right[i] = odd ? v : v * k;
+            d->intensityLine[i] = 1;
+        }
+    }
+};
+
+static void IntensityStereo(Decoder* d, int gr) {
+    const FrameHeader& h = d->header;
+    const GranuleInfo& g = d->side.granule[gr][1];  // the right channel's block structure
+    const int16_t* longStart = kLongBandStart[h.id][h.samplingFrequency];
+    const int16_t* shortStart = kShortBandStart[h.id][h.samplingFrequency];
+    const uint16_t* reorder = kShortReorder[h.id][h.samplingFrequency];
+    const int32_t* qr = d->quant[1];
+    const bool mpeg1 = h.id == 1;
+    const uint8_t* sfLong = d->longScale[1];
+    IntensityBand band{d, mpeg1};
+    std::memset(d->intensityLine, 0, sizeof d->intensityLine);
+
+    auto longPosition = [&](int b, int* illegal) {
+        const int src = b == 21 ? 20 : b;  // band 21 has no scale factor: it takes band 20's
+        *illegal = mpeg1 ? 7 : d->lsfIllegalLong[b];
+        return int(sfLong[src]);
+    };
+    // Bands wholly above the right channel's last nonzero line among lines [0, limit).
+    auto firstZeroLongBand = [&](int limit) {
+        int last = -1;
+        for (int i = (d->lineCount[1] < limit ? d->lineCount[1] : limit) - 1; i >= 0; --i)
+            if (qr[i]) { last = i; break; }
+        int b = 0;
+        while (b < 22 && longStart[b] <= last) ++b;
+        return b;
+    };
+
+    if (!(g.windowSwitching && g.blockType == 2)) {
+        for (int b = firstZeroLongBand(576); b < 22; ++b) {
+            int illegal;
+            const int p = longPosition(b, &illegal);
+            band.Apply(p, illegal, nullptr, longStart[b + 1] - longStart[b], longStart[b]);
+        }
+        return;
+    }
+
+    // Short blocks: the zero region is found per window, by short band.
+    const int firstShort = g.mixedBlock ? 3 : 0;
+    bool shortPartZero = true;
+    for (int w = 0; w < 3; ++w) {
+        int start = firstShort;
+        for (int b = 12; b >= firstShort; --b) {
+            const int width = shortStart[b + 1] - shortStart[b];
+            const int from = 3 * shortStart[b] + w * width;
+            bool nonzero = false;
+            for (int i = from; i < from + width && i < d->lineCount[1]; ++i)
+                if (qr[i]) { nonzero = true; break; }
+            if (nonzero) { start = b + 1; break; }
+        }
+        if (start > firstShort) shortPartZero = false;
+        for (int b = start; b < 13; ++b) {
+            const int width = shortStart[b + 1] - shortStart[b];
+            const int from = 3 * shortStart[b] + w * width;
+            const int src = b == 12 ? 11 : b;  // band 12 takes band 11's position
+            const int p = d->shortScale[1][src][w];
+            const int illegal = mpeg1 ? 7 : d->lsfIllegalShort[b];
+            int lines[192];
+            for (int k = 0; k < width; ++k) lines[k] = reorder[from + k];
+            band.Apply(p, illegal, lines, width, 0);
+        }
+    }
+    // Mixed blocks: the long part can be intensity-coded only when the whole short part is.
+    if (g.mixedBlock && shortPartZero) {
+        for (int b = firstZeroLongBand(36); longStart[b] < 36; ++b) {
+            int illegal;
+            const int p = longPosition(b, &illegal);
+            band.Apply(p, illegal, nullptr, longStart[b + 1] - longStart[b], longStart[b]);
+        }
+    }
+}
+
+void JointStereo(Decoder* d, int gr) {
+    const int ext = d->header.modeExtension;
+    const bool intensity = (ext & 1) != 0;
+    if (intensity) IntensityStereo(d, gr);
+    if (!(ext & 2)) return;
+    // M/S: left = (M + S) / sqrt 2, right = (M - S) / sqrt 2, outside the intensity bands.
+    float* left = d->spectrum[0];
+    float* right = d->spectrum[1];
+    const float k = 0.70710678f;
+    for (int i = 0; i < 576; ++i) {
+        if (intensity && d->intensityLine[i]) continue;
+        const float m = left[i], s = right[i];
+        left[i] = (m + s) * k;
+        right[i] = (m - s) * k;
+    }
+}
+
+}  // namespace fluxdec

@@ -1,0 +1,87 @@
+// Reading frames from the input call-back, skipping leading ID3v2 tags, and the bit reservoir
+// (Part 6.2). All reads are exact-size reads of the header (4 bytes), CRC word (2), side
+// information and main data; there is no read-ahead beyond the reservoir.
+#include <cstring>
+
+#include "plugins/fluxdec/core/Stages.h"
+
+namespace fluxdec {
+
+bool ReadExact(StreamReader* r, void* buffer, int32_t bytes) {
+    uint8_t* p = static_cast<uint8_t*>(buffer);
+    while (bytes > 0) {
+        int32_t got = r->read(r->context, p, bytes);
+        if (got <= 0 || got > bytes) return false;
+        p += got;
+        bytes -= got;
+    }
+    return true;
+}
+
+// ID3v2 (mend 5): "ID3", a version byte pair (neither 0xFF), a flags byte, then the size of what
+// follows the 10-byte header as four 7-bit bytes (syncsafe); flag 0x10 adds a 10-byte footer.
+int64_t Id3v2TagBytes(const uint8_t b[10]) {
+    if (b[0] != 'I' || b[1] != 'D' || b[2] != '3' || b[3] == 0xFF || b[4] == 0xFF) return -1;
+    if ((b[6] | b[7] | b[8] | b[9]) & 0x80) return -1;
+    int64_t size = (int64_t(b[6]) << 21) | (int64_t(b[7]) << 14) | (int64_t(b[8]) << 7) | b[9];
+    return 10 + size + ((b[5] & 0x10) ? 10 : 0);
+}
+
+static bool Skip(StreamReader* r, int64_t bytes) {
+    uint8_t scratch[512];
+    while (bytes > 0) {
+        int32_t n = bytes > int64_t(sizeof scratch) ? int32_t(sizeof scratch) : int32_t(bytes);
+        if (!ReadExact(r, scratch, n)) return false;
+        bytes -= n;
+    }
+    return true;
+}
+
+Status ReadFirstHeaderBytes(StreamReader* r) {
+    uint8_t* b = r->headerBytes;
+    if (!ReadExact(r, b, 4)) return Status::kEndOfStream;
+    // Several tags may follow each other; each is bounded by the input, so the loop is too.
+    while (b[0] == 'I' && b[1] == 'D' && b[2] == '3') {
+        if (!ReadExact(r, b + 4, 6)) return Status::kEndOfStream;
+        int64_t tag = Id3v2TagBytes(b);
+        if (tag < 0) return Status::kNoSync;
+        if (!Skip(r, tag - 10)) return Status::kEndOfStream;
+        if (!ReadExact(r, b, 4)) return Status::kEndOfStream;
+    }
+    return Status::kFrame;
+}
+
+// Appends the frame's main data to the ring at ringWritePos, continuing at the ring's start when
+// it reaches the end.
+bool AppendMainData(StreamReader* r, int32_t count) {
+    int32_t first = kRingBytes - r->ringWritePos;
+    if (first > count) first = count;
+    if (!ReadExact(r, r->ring + r->ringWritePos, first)) return false;
+    if (count > first && !ReadExact(r, r->ring, count - first)) return false;
+    r->ringWritePos = (r->ringWritePos + count) % kRingBytes;
+    r->bytesAppended += count;
+    return true;
+}
+
+// The reservoir step. The Part skips a frame when main_data_begin exceeds ringWritePos within the
+// first 960 bytes of the stream; this is the exact form of that test: a frame is skipped when it
+// refers to more bytes than have been appended (mend 1: main_data_begin beyond what was read never
+// reads stale or foreign bytes). Otherwise the frame's main data (main_data_begin bytes of earlier
+// frames, then its own) is copied from the ring into the linear buffer, followed by zeros.
+int ReservoirStep(StreamReader* r, int32_t mainDataBegin, int32_t mainDataBytes) {
+    int32_t start = r->ringWritePos - mainDataBegin;
+    if (start < 0) start += kRingBytes;
+    bool enough = int64_t(mainDataBegin) <= r->bytesAppended;
+    if (!AppendMainData(r, mainDataBytes)) return -1;
+    if (!enough) return 0;
+    int32_t total = mainDataBegin + mainDataBytes;  // at most 511 + 1420 < kMainDataCapacity
+    int32_t first = kRingBytes - start;
+    if (first > total) first = total;
+    std::memcpy(r->mainData, r->ring + start, size_t(first));
+    std::memcpy(r->mainData + first, r->ring, size_t(total - first));
+    std::memset(r->mainData + total, 0, kMainDataPadding);
+    r->mainDataBits = total * 8;
+    return 1;
+}
+
+}  // namespace fluxdec

@@ -1,0 +1,522 @@
+#!/usr/bin/env python3
+"""Generates plugins/fluxdec/core/Tables.cpp from the standard's tables in shared/mpeg-audio-tables.
+
+Usage:
+  generate_tables.py [--tables DIR] [--out FILE]   write the file (default: next to this script's core/)
+  generate_tables.py --check [--tables DIR]         exit 1 when the checked-in file differs
+
+Every table of the decoder that is not built from the stream is made here, in the smallest C
+type that fits, with a comment giving its source and shape. Values that need trigonometry or
+powers are computed here in double precision and stored as float, so that the native and the
+Windows builds (whose libm differ) decode with bit-identical constants and nothing is computed
+at run time. Standard library only.
+"""
+import argparse
+import math
+import os
+import struct
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+REPO = os.path.normpath(os.path.join(HERE, '..', '..', '..'))
+DEFAULT_TABLES = os.path.normpath(os.path.join(REPO, '..', 'shared', 'mpeg-audio-tables'))
+DEFAULT_OUT = os.path.join(HERE, '..', 'core', 'Tables.cpp')
+
+kPow43Size = 8207
+MPEG1_RATES = [44100, 48000, 32000]
+LSF_RATES = [22050, 24000, 16000]
+
+
+def data_lines(path):
+    with open(path) as f:
+        for line in f:
+            line = line.strip()
+            if line and not line.startswith('#'):
+                yield line.split()
+
+
+def f32(v):
+    """The float nearest to v."""
+    return struct.unpack('<f', struct.pack('<f', v))[0]
+
+
+def flit(v):
+    """A C++ float literal that reads back as exactly f32(v)."""
+    v = f32(v)
+    if v == 0.0:
+        return '-0.0f' if math.copysign(1.0, v) < 0 else '0.0f'
+    s = '%.9g' % v
+    if 'e' not in s and '.' not in s:
+        s += '.0'
+    assert f32(float(s)) == v
+    return s + 'f'
+
+
+class Out:
+    def __init__(self):
+        self.parts = []
+
+    def w(self, text=''):
+        self.parts.append(text)
+
+    def array(self, comment, ctype, name, dims, values, per_line=8, fmt=str):
+        """Writes `const ctype name[d0][d1]... = {...};` with a flat value list."""
+        total = 1
+        for d in dims:
+            total *= d
+        assert len(values) == total, (name, len(values), total)
+        for c in comment.strip().split('\n'):
+            self.w('// ' + c if c else '//')
+        dim_text = ''.join('[%d]' % d for d in dims)
+        self.w('const %s %s%s = {' % (ctype, name, dim_text))
+        items = [fmt(v) for v in values]
+        for i in range(0, len(items), per_line):
+            self.w('    ' + ', '.join(items[i:i + per_line]) + ',')
+        self.w('};')
+        self.w()
+
+
+# ----------------------------------------------------------------------------- parsing
+def parse_small(path):
+    small = {'bitrate': {}, 'samplerate': {}, 'nr_of_sfb': [], 'lsf_slen': []}
+    for f in data_lines(path):
+        key = f[0]
+        if key == 'bitrate':
+            small['bitrate'][(f[1], f[2])] = [int(v) for v in f[3:]]
+        elif key == 'samplerate':
+            small['samplerate'][f[1]] = [int(v) for v in f[2:]]
+        elif key in ('slen1', 'slen2', 'scfsi_band', 'pretab'):
+            small[key] = [int(v) for v in f[1:]]
+        elif key in ('alias_c', 'alias_cs', 'alias_ca'):
+            small[key] = [float(v) for v in f[1:]]
+        elif key == 'nr_of_sfb':
+            small['nr_of_sfb'].append((f[1], int(f[2]), int(f[3]), f[4], [int(v) for v in f[5:9]]))
+        elif key == 'lsf_slen':
+            assert f[4] == 'preflag' and f[6] == 'radix'
+            small['lsf_slen'].append((f[1], int(f[2]), int(f[3]), int(f[5]), [int(v) for v in f[7:11]]))
+        else:
+            raise ValueError('small.txt: unknown keyword ' + key)
+    return small
+
+
+def parse_bands(path):
+    bands = {}
+    for f in data_lines(path):
+        bands[(int(f[0]), f[1])] = [int(v) for v in f[2:]]
+    return bands
+
+
+def parse_window(path):
+    ints = [int(f[0]) for f in data_lines(path)]
+    assert len(ints) == 512
+    return ints
+
+
+def parse_huffman(path):
+    """-> list of (numbers, linbits list, entries); entries: (symbol tuple, length, code string)"""
+    tables, cur = [], None
+    for f in data_lines(path):
+        if f[0] == 'table':
+            nums = [int(v) for v in f[1].split(',')]
+            lbs = [int(v) for v in f[3].split(',')]
+            cur = (nums, lbs, [])
+            tables.append(cur)
+        else:
+            sym = tuple(int(v) for v in f[:-2])
+            length, code = int(f[-2]), f[-1]
+            assert len(code) == length
+            cur[2].append((sym, length, code))
+    return tables
+
+
+# ----------------------------------------------------------------------------- Huffman forms
+def symbol_bits(sym):
+    """Low byte of an entry: x in bits 7..4 and y in 3..0; for count1 the flags v w x y in 7..4."""
+    if len(sym) == 2:
+        return (sym[0] << 4) | sym[1]
+    v, w, x, y = sym
+    return ((v << 3) | (w << 2) | (x << 1) | y) << 4
+
+
+def spec_form(entries):
+    """Part 6.4's form: 32-bit entries sorted by code (codeword left-aligned from bit 31, length
+    in bits 12..8, symbol in the low byte) and a 16-entry index by the next 4 stream bits."""
+    words = []
+    for sym, length, code in entries:
+        words.append((int(code, 2) << (32 - length)) | (length << 8) | symbol_bits(sym))
+    words.sort()
+    index = []
+    for nib in range(16):
+        lo = nib << 28
+        pos = None
+        for i, wd in enumerate(words):
+            length = (wd >> 8) & 31
+            start = (wd >> (32 - length)) << (32 - length)
+            end = start + (1 << (32 - length))
+            if start < lo + (1 << 28) and end > lo:
+                pos = i
+                break
+        assert pos is not None
+        index.append(pos)
+    return words, index
+
+
+def fast_form(entries):
+    """The decoder's lookup form: a primary table indexed by the next P stream bits; an entry is
+    either a leaf (bit 15 clear: code length in bits 12..8, symbol in the low byte) or a link
+    (bit 15 set: subtable offset from the table's start in bits 14..4, subtable index width S in
+    bits 3..0) to a subtable indexed by the S bits after the first P. One or two lookups decode
+    any code; no loop over bits. Every index value decodes because every code is complete."""
+    maxlen = max(length for _, length, _ in entries)
+    best = None
+    # P is the widest of 8 bits (most codes then decode with one lookup) or the code length,
+    # widened only when a subtable offset would not fit its 11 bits.
+    for p in range(min(maxlen, 8), min(maxlen, 12) + 1):
+        primary = [None] * (1 << p)
+        groups = {}
+        for sym, length, code in entries:
+            bits = int(code, 2)
+            if length <= p:
+                shift = p - length
+                for k in range(1 << shift):
+                    idx = (bits << shift) | k
+                    assert primary[idx] is None
+                    primary[idx] = (length << 8) | symbol_bits(sym)
+            else:
+                groups.setdefault(bits >> (length - p), []).append((sym, length, bits))
+        subtables = []
+        for prefix, members in groups.items():
+            s = max(length for _, length, _ in members) - p
+            sub = [None] * (1 << s)
+            for sym, length, bits in members:
+                rest = bits & ((1 << (length - p)) - 1)
+                shift = s - (length - p)
+                for k in range(1 << shift):
+                    idx = (rest << shift) | k
+                    assert sub[idx] is None
+                    sub[idx] = (length << 8) | symbol_bits(sym)
+            assert None not in sub
+            subtables.append((len(sub), prefix, s, sub))
+        subtables.sort(key=lambda t: (t[0], t[1]))
+        flat = list(primary)
+        ok = True
+        for size, prefix, s, sub in subtables:
+            off = len(flat)
+            if off > 2047 or s > 15:
+                ok = False
+                break
+            assert primary[prefix] is None
+            flat[prefix] = 0x8000 | (off << 4) | s
+            flat.extend(sub)
+        if not ok:
+            continue
+        assert None not in flat
+        best = (p, flat)
+        break
+    assert best is not None
+    return best
+
+
+# ----------------------------------------------------------------------------- generation
+def generate(tables_dir):
+    small = parse_small(os.path.join(tables_dir, 'small.txt'))
+    bands = parse_bands(os.path.join(tables_dir, 'scalefactor_bands.txt'))
+    window = parse_window(os.path.join(tables_dir, 'synthesis_window.txt'))
+    huff = parse_huffman(os.path.join(tables_dir, 'huffman.txt'))
+    src = 'shared/mpeg-audio-tables'
+
+    o = Out()
+    o.w('// GENERATED by plugins/fluxdec/tools/generate_tables.py from %s: do not edit.' % src)
+    o.w('// A unit test re-runs the generator and fails when this file differs from its output.')
+    o.w('#include "plugins/fluxdec/core/Tables.h"')
+    o.w()
+    o.w('namespace fluxdec {')
+    o.w()
+
+    # --- frame header
+    rates = []
+    for id_ in (0, 1):
+        rates += small['samplerate']['mpeg2' if id_ == 0 else 'mpeg1']
+    o.array('Sampling frequency in Hz by [ID][sampling_frequency 0..2]; ID 0 = MPEG-2 LSF.\n'
+            'Source: small.txt "samplerate" (ISO/IEC 11172-3 and 13818-3 2.4.2.3).',
+            'int32_t', 'kSampleRateHz', [2, 3], rates)
+    br = []
+    for id_ in (0, 1):
+        ver = 'mpeg2' if id_ == 0 else 'mpeg1'
+        for layer_code in range(4):
+            if layer_code == 0:
+                br += [0] * 16
+            else:
+                row = small['bitrate'][(ver, {3: 'layer1', 2: 'layer2', 1: 'layer3'}[layer_code])]
+                br += row + [0]
+    o.array('Bit rate in kbit/s by [ID][layer code][bitrate_index 0..15]; layer code 3 = Layer I,\n'
+            '2 = Layer II, 1 = Layer III, 0 reserved (all 0). Index 0 (free format) and 15\n'
+            '(forbidden) hold 0. Source: small.txt "bitrate" (11172-3 / 13818-3 2.4.2.3).',
+            'int16_t', 'kBitrateKbps', [2, 4, 16], br, per_line=16)
+
+    # --- scale factors
+    o.array('MPEG-1 slen1, slen2 by scalefac_compress 0..15: [0] = slen1, [1] = slen2.\n'
+            'Source: small.txt "slen1"/"slen2" (11172-3 2.4.2.7).',
+            'uint8_t', 'kSlen', [2, 16], small['slen1'] + small['slen2'], per_line=16)
+    o.array('MPEG-1 scfsi groups: group k covers long bands kScfsiBand[k] .. kScfsiBand[k+1]-1.\n'
+            'Source: small.txt "scfsi_band" (11172-3 2.4.2.7).',
+            'uint8_t', 'kScfsiBand', [5], small['scfsi_band'])
+    o.array('Preemphasis added to long-band scale factors when preflag is set, bands 0..21.\n'
+            'Source: small.txt "pretab" (11172-3 Table 3-B.6).',
+            'uint8_t', 'kPretab', [22], small['pretab'], per_line=22)
+
+    # LSF partitions: [kind normal/intensity][range 0..2]
+    parts = []
+    for kind in ('normal', 'intensity'):
+        slen_rows = [r for r in small['lsf_slen'] if r[0] == kind]
+        assert len(slen_rows) == 3
+        for (_, lo, hi, pre, radix) in slen_rows:
+            counts = []
+            for block in ('long', 'short', 'mixed'):
+                row = [r for r in small['nr_of_sfb'] if r[0] == kind and r[1] == lo and r[2] == hi and r[3] == block]
+                assert len(row) == 1
+                counts.append(row[0][4])
+            parts.append((lo, hi, pre, radix, counts))
+    o.w('// MPEG-2 LSF scale-factor partitions by [kind: 0 normal, 1 intensity (right channel with')
+    o.w('// intensity stereo; lo..hi then range over scalefac_compress >> 1)][range 0..2]. slen1..4 come')
+    o.w('// from v = value - lo by the radixes (slen4 = v % r4, slen3 = v / r4 % r3, slen2 =')
+    o.w('// v / (r4 r3) % r2, slen1 = v / (r4 r3 r2)); counts[block: 0 long, 1 short, 2 mixed][4] are')
+    o.w('// the numbers of scale factors read with slen1..4 (short and mixed count each window).')
+    o.w('// Source: small.txt "lsf_slen" and "nr_of_sfb" (13818-3 2.4.3.2).')
+    o.w('const LsfPartition kLsfPartition[2][3] = {')
+    for i, (lo, hi, pre, radix, counts) in enumerate(parts):
+        if i % 3 == 0:
+            o.w('    {')
+        cnt = ', '.join('{%s}' % ', '.join(str(c) for c in row) for row in counts)
+        o.w('        {%d, %d, %d, {%s}, {%s}},' % (lo, hi, pre, ', '.join(str(r) for r in radix), cnt))
+        if i % 3 == 2:
+            o.w('    },')
+    o.w('};')
+    o.w()
+
+    # --- bands
+    long_starts, short_starts = [], []
+    for id_ in (0, 1):
+        for fs in range(3):
+            rate = (LSF_RATES if id_ == 0 else MPEG1_RATES)[fs]
+            lb = bands[(rate, 'long')]
+            sb = bands[(rate, 'short')]
+            assert len(lb) == 23 and lb[-1] == 576 and len(sb) == 14 and sb[-1] == 192
+            long_starts += lb
+            short_starts += sb
+    o.array('Long-block scale-factor bands by [ID][sampling_frequency]: start line of band 0..21,\n'
+            'then 576; band b covers start[b] .. start[b+1]-1. Source: scalefactor_bands.txt\n'
+            '(11172-3 Table 3-B.8, 13818-3 Table B.2; 24000 Hz band 18 starts at 332).',
+            'int16_t', 'kLongBandStart', [2, 3, 23], long_starts, per_line=23)
+    o.array('Short-block scale-factor bands by [ID][sampling_frequency]: start of band 0..12 within\n'
+            'one window, then 192. Source: scalefactor_bands.txt (as above).',
+            'int16_t', 'kShortBandStart', [2, 3, 14], short_starts, per_line=14)
+
+    # Short-block reorder: bitstream order is band, window, frequency.
+    reorder = []
+    for id_ in (0, 1):
+        for fs in range(3):
+            rate = (LSF_RATES if id_ == 0 else MPEG1_RATES)[fs]
+            sb = bands[(rate, 'short')]
+            table = []
+            for b in range(13):
+                width = sb[b + 1] - sb[b]
+                for win in range(3):
+                    for j in range(width):
+                        f = sb[b] + j
+                        table.append((f // 6) * 18 + win * 6 + (f % 6))
+            assert len(table) == 576 and sorted(table) == list(range(576))
+            reorder += table
+    o.array('Short-block reorder by [ID][sampling_frequency][line in bitstream order]: a line that the\n'
+            'stream orders by band, window, frequency f (0..191 within the window) goes to\n'
+            '(f / 6) * 18 + window * 6 + f % 6, so that each subband\'s 18 lines hold window 0\'s six\n'
+            'lines, then window 1\'s, then window 2\'s (Part 6.4). Mixed blocks use it from line 36 on.\n'
+            'Derived from scalefactor_bands.txt short rows.',
+            'uint16_t', 'kShortReorder', [2, 3, 576], reorder, per_line=24)
+
+    # --- requantisation
+    o.array('|q|^(4/3) for q = 0..8206, computed in double and rounded to float (Part 6.4 has 0..8191;\n'
+            'the table runs on to 8206 = 15 + 2^13 - 1, the largest value that linbits can express,\n'
+            'because encoders do emit values above 8191 and reference decoders reproduce them).\n'
+            'Derived (ISO/IEC 11172-3 2.4.3.4.7.1).',
+            'float', 'kPow43', [kPow43Size], [math.pow(q, 4.0 / 3.0) for q in range(kPow43Size)], per_line=6, fmt=flit)
+    o.array('2^(k/4) for k = 0..3 (gain exponents in quarter steps, Part 6.4).',
+            'float', 'kQuarterPow', [4], [2.0 ** (k / 4.0) for k in range(4)], fmt=flit)
+    o.array('2^(-k/4) for k = 0..3.',
+            'float', 'kQuarterPowNeg', [4], [2.0 ** (-k / 4.0) for k in range(4)], fmt=flit)
+
+    # --- stereo
+    t_left, t_right = [], []
+    for p in range(7):
+        if p == 6:
+            t_left.append(1.0)
+            t_right.append(0.0)
+        else:
+            r = math.tan(p * math.pi / 12.0)
+            t_left.append(r / (1.0 + r))
+            t_right.append(1.0 / (1.0 + r))
+    o.array('MPEG-1 intensity stereo by position p = 0..6: [0][p] = 1 - t(p) (left), [1][p] = t(p)\n'
+            '(right), t(p) = 1 / (1 + tan(p pi / 12)); p = 6 is exactly (1, 0). Both computed in double.\n'
+            'Derived (11172-3 2.4.3.4.9.3).',
+            'float', 'kIntensityMpeg1', [2, 7], t_left + t_right, per_line=7, fmt=flit)
+    lsf = []
+    for scale in (0, 1):
+        for n in range(32):
+            lsf.append(0.0 if n >= 16 else 2.0 ** (-n / (4.0 if scale == 0 else 2.0)))
+    o.array('MPEG-2 LSF intensity factors k by [intensity_scale][n]: row 0 = 2^(-n/4), row 1 =\n'
+            '2^(-n/2) for n = 0..15, 0 for n = 16..31 (Part 6.4; 13818-3 2.4.3.2).',
+            'float', 'kIntensityLsf', [2, 32], lsf, per_line=8, fmt=flit)
+
+    # --- alias reduction
+    cs = [1.0 / math.sqrt(1.0 + c * c) for c in small['alias_c']]
+    ca = [c / math.sqrt(1.0 + c * c) for c in small['alias_c']]
+    for a, b in zip(cs + ca, small['alias_cs'] + small['alias_ca']):
+        assert abs(a - b) < 1e-14, (a, b)
+    o.array('Alias-reduction butterflies, i = 0..7: [0] = cs(i) = 1/sqrt(1 + c(i)^2), [1] = ca(i) =\n'
+            'c(i)/sqrt(1 + c(i)^2). Source: small.txt "alias_c" (11172-3 Table 3-B.9).',
+            'float', 'kAlias', [2, 8], cs + ca, fmt=flit)
+
+    # --- inverse MDCT
+    a = 0.08726646
+    b = 0.2617994
+    win = []
+    for bt in range(4):
+        for i in range(36):
+            if bt == 0:
+                v = math.sin((i + 0.5) * a)
+            elif bt == 1:
+                v = math.sin((i + 0.5) * a) if i < 18 else 1.0 if i < 24 else math.sin((i - 18 + 0.5) * b) if i < 30 else 0.0
+            elif bt == 3:
+                v = 0.0 if i < 6 else math.sin((i - 6 + 0.5) * b) if i < 12 else 1.0 if i < 18 else math.sin((i + 0.5) * a)
+            else:
+                v = 0.0  # block type 2 has no long window
+            win.append(v)
+    o.array('Long-block windows by [block_type][i], i = 0..35 (Part 6.5), with a = 0.08726646 and\n'
+            'b = 0.2617994 as the Part writes them; row 2 (short blocks) is unused and zero.',
+            'float', 'kImdctWindow', [4, 36], win, per_line=6, fmt=flit)
+    o.array('Short-block window sin((i + 0.5) pi / 12), i = 0..11 (Part 6.5).',
+            'float', 'kShortWindow', [12], [math.sin((i + 0.5) * math.pi / 12.0) for i in range(12)],
+            per_line=6, fmt=flit)
+    o.array('36-point inverse MDCT, final factors 1 / (2 cos((2p + 1) pi / 72)), p = 0..17: they turn\n'
+            'the DCT-III of the pair-summed lines into the DCT-IV (Imdct.cpp).',
+            'float', 'kImdct36Post', [18], [1.0 / (2.0 * math.cos((2 * p + 1) * math.pi / 72.0)) for p in range(18)],
+            per_line=6, fmt=flit)
+    o.array('36-point inverse MDCT, odd-half factors 1 / (2 cos((2p + 1) pi / 36)), p = 0..8.',
+            'float', 'kImdct36Odd', [9], [1.0 / (2.0 * math.cos((2 * p + 1) * math.pi / 36.0)) for p in range(9)],
+            per_line=9, fmt=flit)
+    o.array('9-point DCT-III matrix cos((2p + 1) m pi / 18) by [p][m], p = 0..3, m = 0..8 (the rows\n'
+            'p = 5..8 follow by symmetry, p = 4 is 1, 0, -1, 0, 1, ...).',
+            'float', 'kDct9', [4, 9], [math.cos((2 * p + 1) * m * math.pi / 18.0) for p in range(4) for m in range(9)],
+            per_line=9, fmt=flit)
+    o.array('12-point inverse MDCT core: DCT-IV matrix cos((2p + 1)(2k + 1) pi / 24) by [p][k], 6 x 6.',
+            'float', 'kDct4Of6', [6, 6], [math.cos((2 * p + 1) * (2 * k + 1) * math.pi / 24.0) for p in range(6) for k in range(6)],
+            per_line=6, fmt=flit)
+
+    # --- synthesis
+    lee = []
+    for n in (32, 16, 8, 4, 2):
+        lee += [1.0 / (2.0 * math.cos((2 * k + 1) * math.pi / (2.0 * n))) for k in range(n // 2)]
+    o.array('Fast 32-point DCT-II (Lee), stage factors 1 / (2 cos((2k + 1) pi / 2N)) for N = 32 (16\n'
+            'values), 16 (8), 8 (4), 4 (2), 2 (1), in that order: 31 values (Synthesis.cpp).',
+            'float', 'kLeeFactors', [31], lee, per_line=8, fmt=flit)
+    scaled = []
+    for tap in range(16):
+        for k in range(32):
+            scaled.append(window[k + 32 * tap] / 65536.0 * 32767.0)
+    o.array('Synthesis window D(k + 32 tap) by [tap 0..15][output sample k 0..31], times 32767.\n'
+            'Part 6.5 scales D by 16383.5 and doubles V; doubling is exact in float, so D x 32767\n'
+            'with the standard\'s V gives the same products: every output sample is 32767 times the\n'
+            'standard\'s reconstructed sample. Source: synthesis_window.txt integer column / 65536\n'
+            '(11172-3 Table 3-B.3), regrouped by tap so that one tap\'s 32 coefficients are contiguous.',
+            'float', 'kSynthWindow', [16, 32], scaled, per_line=8, fmt=flit)
+
+    # --- Huffman
+    by_number = {}
+    spec_words, fast_words = [], []
+    spec_index = []
+    for nums, lbs, entries in huff:
+        if not entries:
+            info = (0, 0, 0, 0)
+            spec_index.append(None)
+        else:
+            words, index = spec_form(entries)
+            p, flat = fast_form(entries)
+            info = (len(fast_words), p, len(spec_words), len(words))
+            spec_index.append((nums[0], index))
+            spec_words += words
+            fast_words += flat
+        for num, lb in zip(nums, lbs):
+            by_number[num] = (info, lb, nums[0])
+    assert len(fast_words) < 65536 and len(spec_words) < 65536
+    o.array('Huffman code tables in Part 6.4\'s form, all tables one after the other (see\n'
+            'kHuffTable for each table\'s offset and count): per code the codeword left-aligned from\n'
+            'bit 31, its length in bits 12..8, x in bits 7..4 and y in bits 3..0 (count1 tables: the\n'
+            'flags v, w, x, y in bits 7..4, v highest), sorted by code.\n'
+            'Source: huffman.txt (11172-3 Annex B, Table 3-B.7).',
+            'uint32_t', 'kHuffCodes', [len(spec_words)], spec_words, per_line=6, fmt=lambda v: '0x%08xu' % v)
+    idx_rows = []
+    for entry in spec_index:
+        if entry is not None:
+            idx_rows.append(entry)
+    o.w('// For each code table of kHuffCodes, in the order of kHuffTable\'s codeOffset: for every value')
+    o.w('// of the next 4 stream bits, the position (within the table) of the first code that starts')
+    o.w('// with them (Part 6.4).')
+    o.w('const uint16_t kHuffIndex[%d][16] = {' % len(idx_rows))
+    for base, index in idx_rows:
+        o.w('    {%s},  // table %d' % (', '.join(str(v) for v in index), base))
+    o.w('};')
+    o.w()
+    o.array('Huffman lookup tables, the decoder\'s form of the same codes (generate_tables.py\n'
+            'fast_form): per table a primary table of 2^P entries indexed by the next P stream bits;\n'
+            'a leaf (bit 15 clear) holds the code length in bits 12..8 and the symbol in the low byte as\n'
+            'in kHuffCodes; a link (bit 15 set) holds a subtable offset from the table\'s start in bits\n'
+            '14..4 and the subtable\'s index width S in bits 3..0; the subtable is indexed by the S bits\n'
+            'after the first P. Source: huffman.txt.',
+            'uint16_t', 'kHuffFast', [len(fast_words)], fast_words, per_line=12, fmt=lambda v: '0x%04x' % v)
+    o.w('// Per table number 0..33 (32 = count1 table A, 33 = table B): offset into kHuffFast, primary')
+    o.w('// index width P (0 = table without codes: 0, 4, 14), offset and number of codes in kHuffCodes,')
+    o.w('// row in kHuffIndex, linbits. Tables 4 and 14 do not exist and decode like table 0.')
+    o.w('// Source: huffman.txt (table numbers and linbits).')
+    o.w('const HuffTable kHuffTable[34] = {')
+    index_row = {base: i for i, (base, _) in enumerate(idx_rows)}
+    for num in range(34):
+        if num in by_number:
+            (foff, p, soff, scount), lb, base = by_number[num]
+        else:
+            (foff, p, soff, scount), lb, base = (0, 0, 0, 0), 0, 0
+        row = index_row.get(base, 0)
+        o.w('    {%d, %d, %d, %d, %d, %d},  // %d%s' % (foff, p, soff, scount, row, lb, num,
+                                                     '' if num in by_number else ' (absent)'))
+    o.w('};')
+    o.w()
+    o.w('}  // namespace fluxdec')
+    return '\n'.join(o.parts) + '\n'
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument('--tables', default=DEFAULT_TABLES)
+    ap.add_argument('--out', default=DEFAULT_OUT)
+    ap.add_argument('--check', action='store_true')
+    args = ap.parse_args()
+    text = generate(args.tables)
+    if args.check:
+        try:
+            with open(args.out) as f:
+                old = f.read()
+        except OSError as e:
+            print('generate_tables: cannot read %s: %s' % (args.out, e), file=sys.stderr)
+            return 1
+        if old != text:
+            print('generate_tables: %s differs from the generator\'s output; run %s' % (args.out, __file__),
+                  file=sys.stderr)
+            return 1
+        print('generate_tables: %s is up to date' % os.path.normpath(args.out))
+        return 0
+    with open(args.out, 'w') as f:
+        f.write(text)
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
