@@ -1,0 +1,34 @@
+// Reading what the ALSA file sink captured of a test's audio, and test PCM that shows any
+// dropped, repeated or reordered byte.
+//
+// The test environment points Wine's default audio device at a file: every byte played lands
+// there, raw, in order. Each test names its own file in CORVANE_AUDIO_CAPTURE (a Unix path, read
+// when the device opens).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The capture file as a Windows path (Wine maps the Unix root to Z:); empty when the variable is
+// not set.
+std::string CaptureFilePath();
+
+// The whole capture file; empty when it does not exist.
+std::string ReadCaptureFile();
+
+// `bytes` bytes of 16-bit samples, none of them zero, that never repeat a short pattern: a drop,
+// repeat or swap anywhere changes the comparison.
+std::string MakeTestPcm(size_t bytes, uint32_t seed);
+
+// How `captured` relates to `played`: the captured bytes are the played ones, from the start,
+// for `matchingPrefix` bytes; what follows in the capture (`restBytes`) is either silence (the
+// sink pads with zero samples) or a fault.
+struct CaptureComparison {
+    size_t matchingPrefix;
+    size_t restBytes;
+    bool restIsSilence;
+    // The capture holds exactly what was played, possibly followed by silence.
+    bool HoldsAllOf(const std::string& played) const;
+    std::string Describe(int bytesPerSecond) const;
+};
+CaptureComparison CompareCapture(const std::string& played, const std::string& captured);
