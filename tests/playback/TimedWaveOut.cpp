@@ -24,6 +24,7 @@ struct TimedWaveOutFunctions {
             TimedWaveOut& timed = TimedWaveOut::Get();
             std::lock_guard<std::mutex> lock(timed.mutex);
             timed.deviceCallback = callback;
+            ++timed.opens;
         }
         return waveOutOpen(waveOut, deviceId, format, reinterpret_cast<DWORD_PTR>(&OnMessage),
                            instance, flags);
@@ -38,11 +39,20 @@ struct TimedWaveOutFunctions {
         }
         return waveOutWrite(waveOut, header, size);
     }
+
+    static MMRESULT WINAPI Close(HWAVEOUT waveOut)
+    {
+        const MMRESULT result = waveOutClose(waveOut);
+        TimedWaveOut& timed = TimedWaveOut::Get();
+        std::lock_guard<std::mutex> lock(timed.mutex);
+        ++timed.closes;
+        return result;
+    }
 };
 
 const WaveOutApi TimedWaveOut::kApi = {
     TimedWaveOutFunctions::Open, waveOutPrepareHeader, TimedWaveOutFunctions::Write,
-    waveOutReset, waveOutUnprepareHeader, waveOutClose,
+    waveOutReset, waveOutUnprepareHeader, TimedWaveOutFunctions::Close,
 };
 
 TimedWaveOut& TimedWaveOut::Get()
@@ -58,6 +68,8 @@ void TimedWaveOut::Reset()
     QueryPerformanceCounter(&start);
     writes.clear();
     finished.clear();
+    opens = 0;
+    closes = 0;
 }
 
 double TimedWaveOut::Now() const
@@ -78,4 +90,16 @@ std::vector<TimedEvent> TimedWaveOut::Finished()
 {
     std::lock_guard<std::mutex> lock(mutex);
     return finished;
+}
+
+int TimedWaveOut::Opens()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return opens;
+}
+
+int TimedWaveOut::Closes()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return closes;
 }

@@ -25,6 +25,8 @@ public:
     void Reset();
     std::vector<TimedEvent> Writes();
     std::vector<TimedEvent> Finished();  // WOM_DONE, in the order the device reported them
+    int Opens();
+    int Closes();
     double Now() const;
 
 private:
@@ -35,4 +37,6 @@ private:
     DWORD_PTR deviceCallback = 0;
     std::vector<TimedEvent> writes;
     std::vector<TimedEvent> finished;
+    int opens = 0;
+    int closes = 0;
 };

@@ -1,0 +1,151 @@
+// The whole road of a song: the Fluxdec plug-in loaded into a slot, decoding on its own thread
+// into the audio device on Wine's wave-out, captured by the file sink. What was played must be
+// exactly what fluxdec.exe decodes from the same file (made by the test fixtures, see
+// CMakeLists.txt), and stopping mid-song must end playback promptly.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "playback/AudioDevice.h"
+#include "playback/HostAudio.h"
+#include "playback/PluginSlot.h"
+#include "tests/playback/AudioCapture.h"
+#include "tests/playback/TimedWaveOut.h"
+
+namespace {
+
+constexpr char kPluginFile[] = "Fluxdec.cvp";
+// Made by the fixtures in the test program's folder's data folder.
+constexpr char kShortSong[] = "data\\fluxdec-short.mp3";
+constexpr char kShortSongReference[] = "data\\fluxdec-short.raw";
+constexpr char kLongSong[] = "data\\fluxdec-long.mp3";
+constexpr char kLongSongReference[] = "data\\fluxdec-long.raw";
+
+std::string ProgramFolder()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path);
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+double NowMillis()
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+class FluxdecPlayback : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(CaptureFilePath().empty()) << "CORVANE_AUDIO_CAPTURE names no file";
+        timed.Reset();
+        SetHostAudioDevice(&device);
+        slot.Load(kPluginFile);
+        ASSERT_EQ(1, slot.loaded) << kPluginFile << " next to the test program";
+    }
+    void TearDown() override
+    {
+        slot.StopAndClose();
+        SetHostAudioDevice(nullptr);
+    }
+
+    // Waits (bounded) until `done` holds; false on time-out.
+    template <typename Condition>
+    bool WaitFor(Condition done, DWORD limitMillis)
+    {
+        const DWORD start = GetTickCount();
+        while (!done()) {
+            if (GetTickCount() - start > limitMillis)
+                return false;
+            Sleep(5);
+        }
+        return true;
+    }
+
+    TimedWaveOut& timed = TimedWaveOut::Get();
+    AudioDevice device{TimedWaveOut::kApi};
+    PluginSlot slot;
+};
+
+// The player's sequence for one song: match, open, start, title; then the plug-in's thread
+// plays the song to its end and closes the output with draining.
+TEST_F(FluxdecPlayback, WholeSongPlaysExactlyTheDecodedPcm)
+{
+    const std::string song = ProgramFolder() + kShortSong;
+    const std::string reference = ReadFile(ProgramFolder() + kShortSongReference);
+    ASSERT_FALSE(reference.empty()) << "no reference decode";
+
+    EXPECT_EQ(1, slot.MatchesExtension(song.c_str()));
+    ASSERT_EQ(1, slot.OpenFile(song.c_str()));
+    ASSERT_EQ(1, slot.Start());
+    EXPECT_EQ(1, slot.infoValid);
+    char title[kPluginPathChars];
+    ASSERT_EQ(title, slot.CopyTitle(title, kPluginPathChars));
+    EXPECT_STREQ("A WAVE FILE", title);
+    EXPECT_EQ(-1, slot.GetPosition());
+    EXPECT_EQ(-1, slot.GetLength());
+    EXPECT_EQ(0, slot.IsPlaying()) << "flags 0: not asked";
+
+    // The decoder thread closes the output itself at the end of the stream.
+    ASSERT_TRUE(WaitFor([&] { return timed.Closes() >= 1; }, 60000)) << "the song never ended";
+    EXPECT_EQ(1, timed.Opens());
+    EXPECT_EQ(1, slot.StopAndClose());
+    EXPECT_EQ(nullptr, device.waveOut);
+
+    const CaptureComparison comparison = CompareCapture(reference, ReadCaptureFile());
+    const int bytesPerSecond = static_cast<int>(device.format.nAvgBytesPerSec);
+    std::printf("measured: %zu bytes decoded by fluxdec.exe, %zu blocks written; capture: %s\n",
+                reference.size(), timed.Writes().size(), comparison.Describe(bytesPerSecond).c_str());
+    EXPECT_TRUE(comparison.HoldsAllOf(reference)) << comparison.Describe(bytesPerSecond);
+    EXPECT_EQ(timed.Writes().size(), timed.Finished().size()) << "every block played";
+}
+
+// Stopping in the middle of a song: the plug-in's stop ends its thread and closes the output at
+// once; the slot's StopAndClose returns promptly and the device is closed, having played a part
+// of the song from its start.
+TEST_F(FluxdecPlayback, StopAndCloseMidSongReturnsPromptly)
+{
+    const std::string song = ProgramFolder() + kLongSong;
+    const std::string reference = ReadFile(ProgramFolder() + kLongSongReference);
+    ASSERT_FALSE(reference.empty()) << "no reference decode";
+    ASSERT_EQ(1, slot.OpenFile(song.c_str()));
+    ASSERT_EQ(1, slot.Start());
+    ASSERT_TRUE(WaitFor([&] { return timed.Finished().size() >= 20; }, 60000)) << "no playback";
+
+    const double before = NowMillis();
+    EXPECT_EQ(1, slot.StopAndClose());
+    const double took = NowMillis() - before;
+    EXPECT_LT(took, 3000.0) << "the stop waits at most about a second for the decoder thread";
+    EXPECT_EQ(nullptr, device.waveOut);
+    EXPECT_EQ(nullptr, device.blockMemory);
+    EXPECT_EQ(1, timed.Closes());
+
+    const size_t writesAtStop = timed.Writes().size();
+    Sleep(200);
+    EXPECT_EQ(writesAtStop, timed.Writes().size()) << "the decoder went on writing after the stop";
+
+    const CaptureComparison comparison = CompareCapture(reference, ReadCaptureFile());
+    const int bytesPerSecond = static_cast<int>(device.format.nAvgBytesPerSec);
+    std::printf("measured: StopAndClose mid-song took %.1f ms; capture: %s of %zu decoded\n", took,
+                comparison.Describe(bytesPerSecond).c_str(), reference.size());
+    EXPECT_LT(comparison.matchingPrefix, reference.size()) << "the whole song played: no stop";
+    EXPECT_GT(comparison.matchingPrefix, 0u);
+    EXPECT_TRUE(comparison.restIsSilence) << comparison.Describe(bytesPerSecond);
+}
+
+}  // namespace
