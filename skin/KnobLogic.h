@@ -32,8 +32,8 @@ struct KnobFields {
     int32_t moveCounter = 0; // drag movements modulo the frame count
 };
 
-// What the platform side has to do after a knob's mouse operation, in this order: capture or
-// release the mouse, redraw, hide or show the cursor, put the cursor back on `centre`.
+// What the platform side has to do after a knob's mouse operation, in this order: capture the
+// mouse, redraw, hide or show the cursor, release the mouse, put the cursor back on `centre`.
 struct KnobStep {
     int32_t result = 0;
     bool capture = false;

@@ -80,9 +80,9 @@ public:
     void Free();
 
 #ifdef _WIN32
-    // StretchDIBits(dc, x, y, w, h, srcX, srcY, w, h, pixels, header, DIB_RGB_COLORS, rop): an
-    // unscaled copy with the source counted from the image's top-left. Returns what
-    // StretchDIBits returns.
+    // An unscaled copy of the rectangle at (srcX, srcY), counted from the image's top-left, to
+    // (x, y) with StretchDIBits and the raster operation `rop`. Returns what StretchDIBits
+    // returns (the number of lines copied, 0 on failure).
     int32_t Blit(HDC__* dc, int32_t x, int32_t y, int32_t blitWidth, int32_t blitHeight,
                  int32_t srcX, int32_t srcY, uint32_t rop) const;
 #endif
