@@ -127,11 +127,9 @@ def relief(mask, radius, strength):
 def bevel(c, mask, radius=1.5, strength=1.0, raised=True):
     """Lights the edge of a shape as raised (or, raised=False, sunk into the surface)."""
     shade = relief(mask, radius, strength) * (1 if raised else -1)
-    m = np.asarray(mask, np.float32) if raised else 1 - np.asarray(mask, np.float32)
     light = np.clip(shade, 0, None)[..., None]
     dark = np.clip(-shade, 0, None)[..., None]
     c[:] = np.clip(c + light * (1 - c) * 0.9 - dark * c * 0.9, 0, 1)
-    del m
 
 
 def shadow(c, mask, offset=(1.5, 2.0), radius=2.0, opacity=0.6):
@@ -203,8 +201,15 @@ def line_mask(width, height, points, thickness, factor=4):
 
 
 def disc_mask(width, height, cx, cy, r, factor=4):
-    return supersampled(width, height,
-                        lambda w, h, f: g.circle(w, h, cx * f, cy * f, r * f), factor)
+    """An anti-aliased disc, computed only in the square around it."""
+    out = np.zeros((height, width), np.float32)
+    x0, x1 = max(int(np.floor(cx - r)) - 1, 0), min(int(np.ceil(cx + r)) + 2, width)
+    y0, y1 = max(int(np.floor(cy - r)) - 1, 0), min(int(np.ceil(cy + r)) + 2, height)
+    if x0 < x1 and y0 < y1:
+        out[y0:y1, x0:x1] = supersampled(
+            x1 - x0, y1 - y0,
+            lambda w, h, f: g.circle(w, h, (cx - x0) * f, (cy - y0) * f, r * f), factor)
+    return out
 
 
 def ring_mask(width, height, cx, cy, r0, r1, factor=4):
@@ -213,16 +218,19 @@ def ring_mask(width, height, cx, cy, r0, r1, factor=4):
 
 
 def screw(c, cx, cy, r=3.2, angle=0.6):
-    """A small countersunk slotted screw head."""
-    h, w, _ = c.shape
+    """A small countersunk slotted screw head (drawn in a small patch around it)."""
+    x0, y0 = int(cx - r) - 3, int(cy - r) - 3
+    patch = c[y0:y0 + int(2 * r) + 7, x0:x0 + int(2 * r) + 7]
+    h, w, _ = patch.shape
+    cx, cy = cx - x0, cy - y0
     well = disc_mask(w, h, cx, cy, r + 0.9)
-    fill(c, well, (0.05, 0.05, 0.06))
+    fill(patch, well, (0.05, 0.05, 0.06))
     head = disc_mask(w, h, cx, cy, r)
-    fill(c, head, spun(w, h, (cx, cy), (0.52, 0.53, 0.55), 7, 0.05, 0.25))
-    bevel(c, head, 0.9, 1.0)
+    fill(patch, head, spun(w, h, (cx, cy), (0.52, 0.53, 0.55), 7, 0.05, 0.25))
+    bevel(patch, head, 0.9, 1.0)
     dx, dy = np.cos(angle) * r * 0.8, np.sin(angle) * r * 0.8
     slot = line_mask(w, h, [(cx - dx, cy - dy), (cx + dx, cy + dy)], 0.9)
-    fill(c, slot * head, (0.08, 0.08, 0.09))
+    fill(patch, slot * head, (0.08, 0.08, 0.09))
 
 
 def engrave(c, mask, depth=0.55, highlight=0.25):
