@@ -1,6 +1,7 @@
 #include "skin/SkinWidgets.h"
 
 #include "resources/ResourceIds.h"
+#include "skin/GdiHandles.h"
 #include "skin/Surface.h"
 
 namespace {
@@ -73,10 +74,8 @@ void SkinButton::Draw(HDC dc) const {
 
 void SkinButton::Redraw() const {
     if (window == nullptr) return;
-    HDC dc = GetDC(window);
-    if (dc == nullptr) return;
-    Draw(dc);
-    ReleaseDC(window, dc);
+    WindowDc dc(window);
+    if (dc) Draw(dc.Get());
 }
 
 int32_t SkinButton::Toggle() {
