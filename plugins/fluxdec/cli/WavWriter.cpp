@@ -5,6 +5,10 @@
 
 #include <cerrno>
 #include <cstring>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace fluxdec {
 
@@ -19,8 +23,7 @@ bool PcmOutput::Open(const std::string& path, bool wav, std::string* error) {
         toStdout_ = true;
         file_ = stdout;
 #ifdef _WIN32
-        extern int FluxdecSetBinaryStdout();
-        FluxdecSetBinaryStdout();
+        _setmode(_fileno(stdout), _O_BINARY);  // no CR LF translation of samples
 #endif
         return true;
     }

@@ -20,7 +20,7 @@ public:
     // Opens `path` ("-" = standard output) for writing; `wav` selects the WAV container. Returns
     // false and sets `error` when it cannot be opened.
     bool Open(const std::string& path, bool wav, std::string* error);
-    // Sets the WAV header's format; the first call wins (later frames may differ, Part 6.6).
+    // Sets the WAV header's format; the first call wins (a later frame may differ).
     void SetFormat(int sampleRate, int channels);
     // Appends little-endian 16-bit samples. Returns false on a write error.
     bool Write(const int16_t* samples, size_t count);

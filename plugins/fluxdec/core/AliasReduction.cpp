@@ -1,7 +1,7 @@
-// Alias reduction (Part 6.4; 11172-3 2.4.3.4.10): eight butterflies across each boundary between
+// Alias reduction (11172-3 2.4.3.4.10): eight butterflies across each boundary between
 // subbands sb - 1 and sb, with lo = line 18 sb - 1 - i and hi = line 18 sb + i:
 //   lo' = lo cs(i) - hi ca(i),  hi' = hi cs(i) + lo ca(i).
-// It is not applied to short blocks, mixed ones included (Part 6.4; Decoder.cpp decides).
+// It is not applied to short blocks, mixed ones included (Decoder.cpp decides).
 #include "plugins/fluxdec/core/Stages.h"
 #include "plugins/fluxdec/core/Tables.h"
 

@@ -1,4 +1,4 @@
-// Bit readers (Part 6.2): most significant bit first, with no loop over bits. A read assembles a
+// Bit readers: most significant bit first, with no loop over bits. A read assembles a
 // big-endian 64-bit word from the byte that holds the position and shifts out the bits before it,
 // so one peek yields at least 57 valid bits: a whole Huffman pair with its linbits and signs.
 //

@@ -1,4 +1,4 @@
-// One frame through the whole pipeline (Parts 6.2, 6.4, 6.5; the order of Part 6.6's DecodeFrame):
+// One frame through the whole pipeline in the standard's order:
 // header, CRC word, side information, reservoir step; then per granule the scale factors and
 // Huffman lines of each channel, requantisation and joint stereo, alias reduction, the hybrid
 // filter bank and the polyphase synthesis into the caller's PCM buffer.
@@ -113,7 +113,7 @@ Status DecodeFrame(Decoder* d, int16_t pcm[kMaxFrameSamples], FrameInfo* info) {
     info->modeExtension = h.modeExtension;
     info->frameIndex = r->frameIndex++;
 
-    if (step == 0) {  // mend 3: a skipped frame is silence, never stale PCM
+    if (step == 0) {  // a skipped frame is silence, never stale PCM
         std::memset(pcm, 0, sizeof(int16_t) * size_t(info->samplesPerChannel * channels));
         info->faults = 0;
         return Status::kFrameSilent;

@@ -11,7 +11,7 @@ namespace fluxdec {
 // The input: see Fluxdec.h.
 typedef int32_t (*ReadFn)(void* context, void* buffer, int32_t bytes);
 
-// The fields of the 32-bit frame header, each as an integer (Part 6.2).
+// The fields of the 32-bit frame header, each as an integer.
 struct FrameHeader {
     int32_t id;                 // 1 = MPEG-1, 0 = MPEG-2 LSF
     int32_t layer;              // the standard's code: 1 = Layer III
@@ -51,7 +51,7 @@ struct SideInfo {
     GranuleInfo granule[2][2];  // [granule][channel]
 };
 
-// Frame reading and the bit reservoir (Part 6.2). The reservoir is a 4096-byte ring; the main
+// Frame reading and the bit reservoir. The reservoir is a 4096-byte ring; the main
 // data of the frame being decoded (main_data_begin bytes of earlier frames, then its own) is
 // copied out of it into `mainData`, a linear buffer whose bit reader knows its end.
 inline constexpr int kRingBytes = 4096;

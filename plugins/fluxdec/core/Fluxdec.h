@@ -7,7 +7,7 @@
 // no read-ahead) and yields that frame's PCM: signed 16-bit, interleaved left/right for two
 // channels, 1152 samples per channel for MPEG-1 and 576 for MPEG-2 LSF.
 //
-// Output arithmetic (Part 6.5): every sample is 32767 times the standard's reconstructed value,
+// Output arithmetic: every sample is 32767 times the standard's reconstructed value,
 // truncated toward zero and clipped to -32768 .. 32767.
 #pragma once
 
@@ -27,13 +27,13 @@ enum class Status : int32_t {
     // Recoverable: the frame is output and decoding goes on.
     kFrame = 0,          // decoded; FrameInfo::faults names any damage that was repaired
     kFrameSilent = 1,    // skipped by the reservoir step: main_data_begin reaches before the data
-                         // read so far (the start of a cut stream); its PCM is silence (mend 3)
+                         // read so far (the start of a cut stream); its PCM is silence
     // Fatal: the stream ends here.
     kEndOfStream = 2,    // the input ended where the next frame header should start
     kNoSync = 3,         // the next four bytes are not a frame header (junk, a trailing tag, the
                          // 0xFFE sync of MPEG 2.5)
     kBadHeader = 4,      // a header with a layer other than III, bitrate_index 0 (free format) or 15,
-                         // or sampling_frequency 3: such a stream must not be played as noise (mend 2)
+                         // or sampling_frequency 3: such a stream must not be played as noise
     kTruncated = 5,      // the input ended inside a frame; the partial frame is not output
 };
 
@@ -69,7 +69,7 @@ struct FrameInfo {
 inline constexpr int kMaxFrameSamples = 2304;
 
 // Clears the whole decoder (reservoir, overlap, synthesis buffers: a new song never hears the end
-// of the previous one, mend 3) and binds the input. `read` is called from DecodeFrame only.
+// of the previous one) and binds the input. `read` is called from DecodeFrame only.
 void InitDecoder(Decoder* decoder, ReadFn read, void* context);
 
 // Reads and decodes the next frame. On a result below kEndOfStream, `pcm` holds

@@ -1,4 +1,4 @@
-// Frame header and frame geometry (Part 6.2).
+// Frame header and frame geometry.
 //
 // A header is 32 bits: a 12-bit sync word of all ones, then ID (1), layer (2), protection_bit (1),
 // bitrate_index (4), sampling_frequency (2), padding_bit (1), private_bit (1), mode (2),
@@ -23,7 +23,7 @@ Status ParseHeader(const uint8_t b[4], FrameHeader* h) {
     h->copyright = (word >> 3) & 1;
     h->original = (word >> 2) & 1;
     h->emphasis = word & 3;
-    // Mend 2: the tables have no entries for these, and a Layer I or II stream decoded as Layer III
+    // the tables have no entries for these, and a Layer I or II stream decoded as Layer III
     // is loud noise. Such a header ends the stream like a missing sync.
     if (h->layer != 1 || h->bitrateIndex == 0 || h->bitrateIndex == 15 || h->samplingFrequency == 3)
         return Status::kBadHeader;

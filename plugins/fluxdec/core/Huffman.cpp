@@ -1,9 +1,9 @@
-// Huffman decoding of one channel of one granule (Part 6.4; 11172-3 2.4.3.4.6).
+// Huffman decoding of one channel of one granule (11172-3 2.4.3.4.6).
 //
 // The spectrum's lines come as big_values pairs in up to three regions, each with its own table,
 // then quadruples of values -1..1 (count1 part) up to part2_3_length, then zeros. Codes are decoded
 // with the lookup tables of generate_tables.py (one or two table reads per code, never a loop over
-// bits); the sorted tables of Part 6.4's form are kept for DecodePairReference, which the tests use
+// bits); the sorted tables of the sorted form are kept for DecodePairReference, which the tests use
 // to check the lookup tables against them.
 #include "plugins/fluxdec/core/Stages.h"
 #include "plugins/fluxdec/core/Tables.h"
@@ -33,7 +33,7 @@ int DecodePairFast(int table, uint64_t w, int* x, int* y) {
     return int((e >> 8) & 31);
 }
 
-// Part 6.4's search: the 4-bit index gives the first code of the group that the next 4 stream bits
+// The reference search: the 4-bit index gives the first code of the group that the next 4 stream bits
 // select; if that code does not match, the group (sorted by code) is searched by halving. Returns
 // the code length, or 0 with a zero pair when nothing matches (an invalid code).
 int DecodePairReference(int table, uint32_t w, int* x, int* y) {
@@ -65,7 +65,7 @@ int DecodePairReference(int table, uint32_t w, int* x, int* y) {
     return int((codes[lo] >> 8) & 31);
 }
 
-// Mend 1: a quantised value must stay inside the power table. The table reaches 8206, the largest
+// a quantised value must stay inside the power table. The table reaches 8206, the largest
 // value 15 + 13 linbits can express (encoders emit values above 8191, and reference decoders
 // reproduce them), so this clamp guards the table's end; kFaultQuantOverflow names the values
 // above 8191, which the standard does not allow.
@@ -75,7 +75,7 @@ static void ClampQuant(Decoder* d, int* v) {
 }
 
 // Decodes pairs for lines [from, to) with one table. Stops (leaving the rest 0) when the position
-// passes the end of the frame's main data: whatever would follow is damaged (mend 1).
+// passes the end of the frame's main data: whatever would follow is damaged.
 static int DecodeRegion(Decoder* d, BitReader* br, int table, int from, int to, int32_t* q) {
     const HuffTable& t = kHuffTable[table];
     if (t.primaryBits == 0) {  // table 0 (and the absent 4 and 14): zeros, no bits
@@ -135,7 +135,7 @@ void DecodeHuffman(Decoder* d, BitReader* br, int gr, int ch, uint32_t part2Star
     const uint32_t end = part2Start + uint32_t(g.part23Length);
 
     int bigValues = g.bigValues;
-    if (bigValues > 288) {  // mend 1: at most 576 lines
+    if (bigValues > 288) {  // at most 576 lines
         bigValues = 288;
         d->faults |= kFaultBigValues;
     }
@@ -155,7 +155,7 @@ void DecodeHuffman(Decoder* d, BitReader* br, int gr, int ch, uint32_t part2Star
     int line = DecodeRegion(d, br, g.tableSelect[0], 0, region1, q);
     if (line == region1) line = DecodeRegion(d, br, g.tableSelect[1], region1, region2, q);
     if (line == region2) line = DecodeRegion(d, br, g.tableSelect[2], region2, bigEnd, q);
-    // Count1 part: quadruples while bits remain and the quadruple fits below line 576 (mend 1).
+    // Count1 part: quadruples while bits remain and the quadruple fits below line 576.
     // A quadruple that runs past part2_3_length is dropped, as the ISO reference decoder does.
     if (line == bigEnd) {
         const HuffTable& t = kHuffTable[32 + (g.count1TableSelect & 1)];

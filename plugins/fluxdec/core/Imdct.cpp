@@ -1,5 +1,5 @@
 // The hybrid filter bank's inverse MDCT with windowing, overlap-add and frequency inversion
-// (Part 6.5; 11172-3 2.4.3.4.10).
+// (11172-3 2.4.3.4.10).
 //
 // Long blocks: z(i) = sum over k = 0..17 of X(k) cos(pi/72 (2i + 1 + 18)(2k + 1)), i = 0..35.
 // z is an unfolded DCT-IV of length 18, t(p) = sum X(k) cos(pi/72 (2p + 1)(2k + 1)):

@@ -1,4 +1,4 @@
-// The output stage (Part 6.5). The synthesis yields 32767 times the standard's reconstructed
+// The output stage. The synthesis yields 32767 times the standard's reconstructed
 // sample (window D x 32767, see Synthesis.cpp), so full scale +-1.0 maps to +-32767. The value is
 // converted by truncation toward zero (1.9 -> 1, -1.9 -> -1), not rounding, and clipped to the
 // 16-bit range (40000.7 -> 32767, -40000.7 -> -32768). The comparisons come first so that the

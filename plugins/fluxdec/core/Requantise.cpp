@@ -1,5 +1,5 @@
-// Requantisation with the reordering of short blocks folded in, and joint stereo (Part 6.4;
-// 11172-3 2.4.3.4.7 to 2.4.3.4.9, 13818-3 2.4.3.2).
+// Requantisation with the reordering of short blocks folded in, and joint stereo
+// (11172-3 2.4.3.4.7 to 2.4.3.4.9, 13818-3 2.4.3.2).
 //
 // A line's value is sign(q) x |q|^(4/3) x 2^(A/4), with the gain exponent A in quarter steps:
 //   long bands:  A = global_gain - 210 - ((scalefac + preflag x pretab) << s)
@@ -101,7 +101,7 @@ struct IntensityBand {
         float* left = d->spectrum[0];
         float* right = d->spectrum[1];
         if (mpeg1) {
-            if (position >= 7) {  // 7: not intensity-coded; above 7: damaged (mend 1)
+            if (position >= 7) {  // 7: not intensity-coded; above 7: damaged
                 if (position > 7) d->faults |= kFaultIntensityPosition;
                 return;
             }

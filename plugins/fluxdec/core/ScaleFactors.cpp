@@ -1,4 +1,4 @@
-// Scale factors (Part 6.4): MPEG-1 (11172-3 2.4.2.7, with scfsi sharing from granule 0) and
+// Scale factors: MPEG-1 (11172-3 2.4.2.7, with scfsi sharing from granule 0) and
 // MPEG-2 LSF (13818-3 2.4.3.2, with the partitions of kLsfPartition).
 #include <cstring>
 

@@ -1,4 +1,4 @@
-// Layer III side information (Part 6.2; 11172-3 2.4.1.7, 13818-3 2.4.1.7), decoded field by field
+// Layer III side information (11172-3 2.4.1.7, 13818-3 2.4.1.7), decoded field by field
 // in the standard's order from the bytes read after the header (and CRC word).
 #include "plugins/fluxdec/core/Stages.h"
 

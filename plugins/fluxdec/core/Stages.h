@@ -11,7 +11,7 @@
 
 namespace fluxdec {
 
-// --- FrameHeader.cpp: header fields and frame geometry (Part 6.2)
+// --- FrameHeader.cpp: header fields and frame geometry
 // Fills `header` from 4 header bytes. Returns kFrame, kNoSync or kBadHeader.
 Status ParseHeader(const uint8_t bytes[4], FrameHeader* header);
 int ChannelCount(const FrameHeader& h);      // 1 for mode 3, else 2
@@ -22,10 +22,10 @@ int SampleRateHz(const FrameHeader& h);
 int FrameLengthBytes(const FrameHeader& h);  // without padding
 int MainDataBytes(const FrameHeader& h);     // frame length + padding - bytes before main data
 
-// --- StreamReader.cpp: reading from the call-back, ID3v2 skip, the bit reservoir (Part 6.2)
+// --- StreamReader.cpp: reading from the call-back, ID3v2 skip, the bit reservoir
 // Reads exactly `bytes` bytes; returns false when the input ended first.
 bool ReadExact(StreamReader* r, void* buffer, int32_t bytes);
-// Skips leading ID3v2 tags and reads the first header's 4 bytes into headerBytes (mend 5).
+// Skips leading ID3v2 tags and reads the first header's 4 bytes into headerBytes.
 // Returns kFrame, kEndOfStream or kNoSync... (only the read result; the header is parsed later).
 Status ReadFirstHeaderBytes(StreamReader* r);
 // The size in bytes of the ID3v2 tag that `bytes` (10 bytes) starts, or -1 when it starts none.
@@ -39,19 +39,19 @@ int ReservoirStep(StreamReader* r, int32_t mainDataBegin, int32_t mainDataBytes)
 // --- SideInfo.cpp
 void ParseSideInfo(const uint8_t* bytes, const FrameHeader& h, SideInfo* side, uint32_t* faults);
 
-// --- ScaleFactors.cpp (Part 6.4): reads the channel's scale factors, returns the part2 length.
+// --- ScaleFactors.cpp: reads the channel's scale factors, returns the part2 length.
 int ReadScaleFactors(Decoder* d, BitReader* br, int granule, int channel);
 
-// --- Huffman.cpp (Part 6.4): decodes the channel's quantised lines; leaves br->pos at the end of
+// --- Huffman.cpp: decodes the channel's quantised lines; leaves br->pos at the end of
 // the channel's part2_3_length. `part2Start` is the bit position where the scale factors began.
 void DecodeHuffman(Decoder* d, BitReader* br, int granule, int channel, uint32_t part2Start);
 // Decodes one big_values pair with table `table` from `w` (the next stream bits, left-aligned)
 // through the decoder's lookup tables; returns the code's length and stores x and y (unsigned).
 int DecodePairFast(int table, uint64_t w, int* x, int* y);
-// The same through Part 6.4's sorted code table and 4-bit index (reference form, for tests).
+// The same through the sorted code table and 4-bit index (reference form, for tests).
 int DecodePairReference(int table, uint32_t w, int* x, int* y);
 
-// --- Requantise.cpp (Part 6.4): requantisation with reordering, then joint stereo.
+// --- Requantise.cpp: requantisation with reordering, then joint stereo.
 void Requantise(Decoder* d, int granule, int channel);
 void JointStereo(Decoder* d, int granule);
 float GainFromExponent(int quarterSteps);    // 2^(A/4), 0 below 2^-127
@@ -60,14 +60,14 @@ float GainFromExponent(int quarterSteps);    // 2^(A/4), 0 below 2^-127
 // more, so that the lines spread into the next subband are kept).
 void ReduceAliases(float* spectrum, int subbandLimit);
 
-// --- Imdct.cpp (Part 6.5)
+// --- Imdct.cpp
 void InverseMdctLong(const float in[18], int blockType, float overlap[18], float out[18]);
 void InverseMdctShort(const float in[18], float overlap[18], float out[18]);
 // The hybrid filter bank of one channel: subbands below `subbands` are transformed, the rest pass
 // their overlap; the result goes to d->hybrid.
 void HybridFilterBank(Decoder* d, int granule, int channel, int subbands);
 
-// --- Synthesis.cpp (Part 6.5)
+// --- Synthesis.cpp
 void Dct32(const float in[32], float out[32]);
 // 18 slots of one channel from d->hybrid into pcm (stride = channel count).
 void SynthesiseGranule(ChannelState* state, const float hybrid[18][32], int16_t* pcm, int stride);

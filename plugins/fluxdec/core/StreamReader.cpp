@@ -1,5 +1,5 @@
 // Reading frames from the input call-back, skipping leading ID3v2 tags, and the bit reservoir
-// (Part 6.2). All reads are exact-size reads of the header (4 bytes), CRC word (2), side
+//. All reads are exact-size reads of the header (4 bytes), CRC word (2), side
 // information and main data; there is no read-ahead beyond the reservoir.
 #include <cstring>
 
@@ -18,7 +18,7 @@ bool ReadExact(StreamReader* r, void* buffer, int32_t bytes) {
     return true;
 }
 
-// ID3v2 (mend 5): "ID3", a version byte pair (neither 0xFF), a flags byte, then the size of what
+// ID3v2: "ID3", a version byte pair (neither 0xFF), a flags byte, then the size of what
 // follows the 10-byte header as four 7-bit bytes (syncsafe); flag 0x10 adds a 10-byte footer.
 int64_t Id3v2TagBytes(const uint8_t b[10]) {
     if (b[0] != 'I' || b[1] != 'D' || b[2] != '3' || b[3] == 0xFF || b[4] == 0xFF) return -1;
@@ -63,10 +63,9 @@ bool AppendMainData(StreamReader* r, int32_t count) {
     return true;
 }
 
-// The reservoir step. The Part skips a frame when main_data_begin exceeds ringWritePos within the
-// first 960 bytes of the stream; this is the exact form of that test: a frame is skipped when it
-// refers to more bytes than have been appended (mend 1: main_data_begin beyond what was read never
-// reads stale or foreign bytes). Otherwise the frame's main data (main_data_begin bytes of earlier
+// The reservoir step. A frame is skipped when it refers to more bytes than have been appended
+// since the song started (the start of a cut stream): main_data_begin beyond what was read must
+// never read stale bytes of an earlier song or of nothing at all. Otherwise the frame's main data (main_data_begin bytes of earlier
 // frames, then its own) is copied from the ring into the linear buffer, followed by zeros.
 int ReservoirStep(StreamReader* r, int32_t mainDataBegin, int32_t mainDataBytes) {
     int32_t start = r->ringWritePos - mainDataBegin;

@@ -1,4 +1,4 @@
-// Polyphase synthesis (Part 6.5; 11172-3 2.4.3.4.10 and Annex A figure A.2).
+// Polyphase synthesis (11172-3 2.4.3.4.10 and Annex A figure A.2).
 //
 // Per time slot, from the 32 subband samples S(k):
 //   V(i) = sum over k of cos((16 + i)(2k + 1) pi/64) S(k), i = 0..63 (matrixing), and
@@ -8,7 +8,7 @@
 // symmetries of V: V(i) = X(16 + i) for i < 16, V(16) = 0, V(i) = -X(48 - i) for 17 <= i <= 48,
 // V(i) = -X(i - 48) for i > 48.
 //
-// Storage (Part 6.5 leaves it to the implementer): two buffers of 16 rows x 32 values per channel.
+// Storage: two buffers of 16 rows x 32 values per channel.
 // Each slot writes V(0..31) into row `vPos` of the current buffer and V(32..63) into the same row
 // of the other, then decrements vPos and switches buffers. Row vPos + i (mod 16) of the current
 // buffer then holds exactly V_{t-i}(j + 32 (i mod 2)) at column j, so each output sample is a run

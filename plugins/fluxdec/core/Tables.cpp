@@ -88,7 +88,7 @@ const int16_t kShortBandStart[2][3][14] = {
 // Short-block reorder by [ID][sampling_frequency][line in bitstream order]: a line that the
 // stream orders by band, window, frequency f (0..191 within the window) goes to
 // (f / 6) * 18 + window * 6 + f % 6, so that each subband's 18 lines hold window 0's six
-// lines, then window 1's, then window 2's (Part 6.4). Mixed blocks use it from line 36 on.
+// lines, then window 1's, then window 2's. Mixed blocks use it from line 36 on.
 // Derived from scalefactor_bands.txt short rows.
 const uint16_t kShortReorder[2][3][576] = {
     0, 1, 2, 3, 6, 7, 8, 9, 12, 13, 14, 15, 4, 5, 18, 19, 10, 11, 24, 25, 16, 17, 30, 31,
@@ -237,8 +237,7 @@ const uint16_t kShortReorder[2][3][576] = {
     546, 547, 548, 549, 550, 551, 564, 565, 566, 567, 568, 569, 552, 553, 554, 555, 556, 557, 570, 571, 572, 573, 574, 575,
 };
 
-// |q|^(4/3) for q = 0..8206, computed in double and rounded to float (Part 6.4 has 0..8191;
-// the table runs on to 8206 = 15 + 2^13 - 1, the largest value that linbits can express,
+// |q|^(4/3) for q = 0..8206, computed in double and rounded to float (the table runs on to 8206 = 15 + 2^13 - 1, the largest value that linbits can express,
 // because encoders do emit values above 8191 and reference decoders reproduce them).
 // Derived (ISO/IEC 11172-3 2.4.3.4.7.1).
 const float kPow43[8207] = {
@@ -1612,7 +1611,7 @@ const float kPow43[8207] = {
     165409.203f, 165436.094f, 165462.984f, 165489.875f, 165516.781f,
 };
 
-// 2^(k/4) for k = 0..3 (gain exponents in quarter steps, Part 6.4).
+// 2^(k/4) for k = 0..3 (gain exponents in quarter steps).
 const float kQuarterPow[4] = {
     1.0f, 1.18920708f, 1.41421354f, 1.68179286f,
 };
@@ -1631,7 +1630,7 @@ const float kIntensityMpeg1[2][7] = {
 };
 
 // MPEG-2 LSF intensity factors k by [intensity_scale][n]: row 0 = 2^(-n/4), row 1 =
-// 2^(-n/2) for n = 0..15, 0 for n = 16..31 (Part 6.4; 13818-3 2.4.3.2).
+// 2^(-n/2) for n = 0..15, 0 for n = 16..31 (13818-3 2.4.3.2).
 const float kIntensityLsf[2][32] = {
     1.0f, 0.840896428f, 0.707106769f, 0.594603539f, 0.5f, 0.420448214f, 0.353553385f, 0.297301769f,
     0.25f, 0.210224107f, 0.176776692f, 0.148650885f, 0.125f, 0.105112053f, 0.0883883461f, 0.0743254423f,
@@ -1650,8 +1649,8 @@ const float kAlias[2][8] = {
     -0.51449573f, -0.471731961f, -0.31337744f, -0.181913197f, -0.0945741907f, -0.0409655832f, -0.0141985686f, -0.00369997462f,
 };
 
-// Long-block windows by [block_type][i], i = 0..35 (Part 6.5), with a = 0.08726646 and
-// b = 0.2617994 as the Part writes them; row 2 (short blocks) is unused and zero.
+// Long-block windows by [block_type][i], i = 0..35, with a = 0.08726646 and
+// b = 0.2617994 as written (not exact pi/36, pi/12); row 2 (short blocks) is unused and zero.
 const float kImdctWindow[4][36] = {
     0.0436193869f, 0.130526185f, 0.216439605f, 0.300705791f, 0.382683426f, 0.4617486f,
     0.537299573f, 0.60876143f, 0.675590217f, 0.737277329f, 0.793353319f, 0.843391418f,
@@ -1679,7 +1678,7 @@ const float kImdctWindow[4][36] = {
     0.461748689f, 0.382683516f, 0.30070588f, 0.216439694f, 0.130526274f, 0.04361948f,
 };
 
-// Short-block window sin((i + 0.5) pi / 12), i = 0..11 (Part 6.5).
+// Short-block window sin((i + 0.5) pi / 12), i = 0..11.
 const float kShortWindow[12] = {
     0.130526185f, 0.382683426f, 0.60876143f, 0.793353319f, 0.923879504f, 0.991444886f,
     0.991444886f, 0.923879504f, 0.793353319f, 0.60876143f, 0.382683426f, 0.130526185f,
@@ -1727,7 +1726,7 @@ const float kLeeFactors[31] = {
 };
 
 // Synthesis window D(k + 32 tap) by [tap 0..15][output sample k 0..31], times 32767.
-// Part 6.5 scales D by 16383.5 and doubles V; doubling is exact in float, so D x 32767
+// D x 16383.5 with twice V would give the same products (doubling is exact in float), so D x 32767
 // with the standard's V gives the same products: every output sample is 32767 times the
 // standard's reconstructed sample. Source: synthesis_window.txt integer column / 65536
 // (11172-3 Table 3-B.3), regrouped by tap so that one tap's 32 coefficients are contiguous.
@@ -1798,7 +1797,7 @@ const float kSynthWindow[16][32] = {
     0.999969482f, 0.999969482f, 0.499984741f, 0.499984741f, 0.499984741f, 0.499984741f, 0.499984741f, 0.499984741f,
 };
 
-// Huffman code tables in Part 6.4's form, all tables one after the other (see
+// Huffman code tables in sorted form, all tables one after the other (see
 // kHuffTable for each table's offset and count): per code the codeword left-aligned from
 // bit 31, its length in bits 12..8, x in bits 7..4 and y in bits 3..0 (count1 tables: the
 // flags v, w, x, y in bits 7..4, v highest), sorted by code.
@@ -2043,7 +2042,7 @@ const uint32_t kHuffCodes[1410] = {
 
 // For each code table of kHuffCodes, in the order of kHuffTable's codeOffset: for every value
 // of the next 4 stream bits, the position (within the table) of the first code that starts
-// with them (Part 6.4).
+// with them.
 const uint16_t kHuffIndex[17][16] = {
     {0, 0, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3},  // table 1
     {0, 3, 5, 5, 6, 6, 7, 7, 8, 8, 8, 8, 8, 8, 8, 8},  // table 2

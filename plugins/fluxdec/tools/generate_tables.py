@@ -139,7 +139,7 @@ def symbol_bits(sym):
 
 
 def spec_form(entries):
-    """Part 6.4's form: 32-bit entries sorted by code (codeword left-aligned from bit 31, length
+    """the sorted form: 32-bit entries sorted by code (codeword left-aligned from bit 31, length
     in bits 12..8, symbol in the low byte) and a 16-entry index by the next 4 stream bits."""
     words = []
     for sym, length, code in entries:
@@ -330,17 +330,16 @@ def generate(tables_dir):
     o.array('Short-block reorder by [ID][sampling_frequency][line in bitstream order]: a line that the\n'
             'stream orders by band, window, frequency f (0..191 within the window) goes to\n'
             '(f / 6) * 18 + window * 6 + f % 6, so that each subband\'s 18 lines hold window 0\'s six\n'
-            'lines, then window 1\'s, then window 2\'s (Part 6.4). Mixed blocks use it from line 36 on.\n'
+            'lines, then window 1\'s, then window 2\'s. Mixed blocks use it from line 36 on.\n'
             'Derived from scalefactor_bands.txt short rows.',
             'uint16_t', 'kShortReorder', [2, 3, 576], reorder, per_line=24)
 
     # --- requantisation
-    o.array('|q|^(4/3) for q = 0..8206, computed in double and rounded to float (Part 6.4 has 0..8191;\n'
-            'the table runs on to 8206 = 15 + 2^13 - 1, the largest value that linbits can express,\n'
+    o.array('|q|^(4/3) for q = 0..8206, computed in double and rounded to float (the table runs on to 8206 = 15 + 2^13 - 1, the largest value that linbits can express,\n'
             'because encoders do emit values above 8191 and reference decoders reproduce them).\n'
             'Derived (ISO/IEC 11172-3 2.4.3.4.7.1).',
             'float', 'kPow43', [kPow43Size], [math.pow(q, 4.0 / 3.0) for q in range(kPow43Size)], per_line=6, fmt=flit)
-    o.array('2^(k/4) for k = 0..3 (gain exponents in quarter steps, Part 6.4).',
+    o.array('2^(k/4) for k = 0..3 (gain exponents in quarter steps).',
             'float', 'kQuarterPow', [4], [2.0 ** (k / 4.0) for k in range(4)], fmt=flit)
     o.array('2^(-k/4) for k = 0..3.',
             'float', 'kQuarterPowNeg', [4], [2.0 ** (-k / 4.0) for k in range(4)], fmt=flit)
@@ -364,7 +363,7 @@ def generate(tables_dir):
         for n in range(32):
             lsf.append(0.0 if n >= 16 else 2.0 ** (-n / (4.0 if scale == 0 else 2.0)))
     o.array('MPEG-2 LSF intensity factors k by [intensity_scale][n]: row 0 = 2^(-n/4), row 1 =\n'
-            '2^(-n/2) for n = 0..15, 0 for n = 16..31 (Part 6.4; 13818-3 2.4.3.2).',
+            '2^(-n/2) for n = 0..15, 0 for n = 16..31 (13818-3 2.4.3.2).',
             'float', 'kIntensityLsf', [2, 32], lsf, per_line=8, fmt=flit)
 
     # --- alias reduction
@@ -391,10 +390,10 @@ def generate(tables_dir):
             else:
                 v = 0.0  # block type 2 has no long window
             win.append(v)
-    o.array('Long-block windows by [block_type][i], i = 0..35 (Part 6.5), with a = 0.08726646 and\n'
-            'b = 0.2617994 as the Part writes them; row 2 (short blocks) is unused and zero.',
+    o.array('Long-block windows by [block_type][i], i = 0..35, with a = 0.08726646 and\n'
+            'b = 0.2617994 as written (not exact pi/36, pi/12); row 2 (short blocks) is unused and zero.',
             'float', 'kImdctWindow', [4, 36], win, per_line=6, fmt=flit)
-    o.array('Short-block window sin((i + 0.5) pi / 12), i = 0..11 (Part 6.5).',
+    o.array('Short-block window sin((i + 0.5) pi / 12), i = 0..11.',
             'float', 'kShortWindow', [12], [math.sin((i + 0.5) * math.pi / 12.0) for i in range(12)],
             per_line=6, fmt=flit)
     o.array('36-point inverse MDCT, final factors 1 / (2 cos((2p + 1) pi / 72)), p = 0..17: they turn\n'
@@ -424,7 +423,7 @@ def generate(tables_dir):
         for k in range(32):
             scaled.append(window[k + 32 * tap] / 65536.0 * 32767.0)
     o.array('Synthesis window D(k + 32 tap) by [tap 0..15][output sample k 0..31], times 32767.\n'
-            'Part 6.5 scales D by 16383.5 and doubles V; doubling is exact in float, so D x 32767\n'
+            'D x 16383.5 with twice V would give the same products (doubling is exact in float), so D x 32767\n'
             'with the standard\'s V gives the same products: every output sample is 32767 times the\n'
             'standard\'s reconstructed sample. Source: synthesis_window.txt integer column / 65536\n'
             '(11172-3 Table 3-B.3), regrouped by tap so that one tap\'s 32 coefficients are contiguous.',
@@ -448,7 +447,7 @@ def generate(tables_dir):
         for num, lb in zip(nums, lbs):
             by_number[num] = (info, lb, nums[0])
     assert len(fast_words) < 65536 and len(spec_words) < 65536
-    o.array('Huffman code tables in Part 6.4\'s form, all tables one after the other (see\n'
+    o.array('Huffman code tables in sorted form, all tables one after the other (see\n'
             'kHuffTable for each table\'s offset and count): per code the codeword left-aligned from\n'
             'bit 31, its length in bits 12..8, x in bits 7..4 and y in bits 3..0 (count1 tables: the\n'
             'flags v, w, x, y in bits 7..4, v highest), sorted by code.\n'
@@ -460,7 +459,7 @@ def generate(tables_dir):
             idx_rows.append(entry)
     o.w('// For each code table of kHuffCodes, in the order of kHuffTable\'s codeOffset: for every value')
     o.w('// of the next 4 stream bits, the position (within the table) of the first code that starts')
-    o.w('// with them (Part 6.4).')
+    o.w('// with them.')
     o.w('const uint16_t kHuffIndex[%d][16] = {' % len(idx_rows))
     for base, index in idx_rows:
         o.w('    {%s},  // table %d' % (', '.join(str(v) for v in index), base))

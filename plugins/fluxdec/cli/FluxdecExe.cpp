@@ -1,0 +1,136 @@
+// fluxdec.exe (Windows): the command-line decoder through the plug-in path. It loads Fluxdec.cvp
+// from its own folder and drives it exactly as the player does (Query, Initialise, OpenFile,
+// Start; the host call-backs HostAudioOpen, HostAudioWrite, HostAudioClose; then Stop and
+// CloseFile), writing every block that HostAudioWrite received, so that its output is precisely
+// what the plug-in delivered.
+//   fluxdec IN.mp3 OUT.wav  |  fluxdec --raw IN.mp3 OUT|-
+// Exit status 0 on success (no frames: empty output), 1 when the input cannot be opened, the
+// output cannot be written or the plug-in cannot be loaded, 2 on a usage error.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "plugins/api/PluginApi.h"
+#include "plugins/fluxdec/cli/WavWriter.h"
+
+namespace {
+
+// The host side of the record: what the player's audio output would do, into a file.
+struct CaptureHost {
+    fluxdec::PcmOutput* out;
+    HANDLE closed;          // owned: set by HostAudioClose
+    int32_t sampleRate = 0;
+    int32_t channels = 0;
+    long writes = 0;
+    bool writeFailed = false;
+};
+
+int32_t HostOpen(void* context, int32_t rate, int32_t channels, int32_t) {
+    CaptureHost* host = static_cast<CaptureHost*>(context);
+    host->sampleRate = rate;
+    host->channels = channels;
+    host->out->SetFormat(rate, channels);
+    return 1;
+}
+
+int32_t HostWrite(void* context, int32_t length, const void* data, int32_t) {
+    CaptureHost* host = static_cast<CaptureHost*>(context);
+    ++host->writes;
+    if (length <= 0 || !data) return 0;
+    if (!host->out->Write(static_cast<const int16_t*>(data), size_t(length / 2))) {
+        host->writeFailed = true;
+        return 0;
+    }
+    return length;
+}
+
+int32_t HostClose(void* context, int32_t) {
+    SetEvent(static_cast<CaptureHost*>(context)->closed);  // the second close (from Stop) is harmless
+    return 1;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: fluxdec IN.mp3 OUT.wav\n       fluxdec --raw IN.mp3 OUT|-\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool raw = false;
+    int arg = 1;
+    if (arg < argc && std::strcmp(argv[arg], "--raw") == 0) {
+        raw = true;
+        ++arg;
+    }
+    if (argc - arg != 2) return Usage();
+    const char* inPath = argv[arg];
+    const std::string outPath = argv[arg + 1];
+
+    char exePath[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, exePath, MAX_PATH);
+    std::string dir(exePath, n);
+    dir = dir.substr(0, dir.find_last_of("\\/") + 1);
+    const std::string pluginPath = dir + "Fluxdec.cvp";
+    HMODULE module = LoadLibraryA(pluginPath.c_str());
+    if (!module) {
+        std::fprintf(stderr, "fluxdec: cannot load the plug-in '%s'\n", pluginPath.c_str());
+        return 1;
+    }
+    auto query = reinterpret_cast<PluginQueryFn>(reinterpret_cast<void*>(GetProcAddress(module, kQueryExport)));
+    auto initialise =
+        reinterpret_cast<PluginInitialiseFn>(reinterpret_cast<void*>(GetProcAddress(module, kInitialiseExport)));
+    if (!query || !initialise) {
+        std::fprintf(stderr, "fluxdec: '%s' lacks the Query or Initialise export\n", pluginPath.c_str());
+        return 1;
+    }
+
+    fluxdec::PcmOutput out;
+    CaptureHost host;
+    host.out = &out;
+    host.closed = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    PluginRecord record;
+    std::memset(&record, 0, sizeof record);
+    record.pluginModule = module;
+    record.hostContext = &host;
+    record.HostAudioOpen = HostOpen;
+    record.HostAudioWrite = HostWrite;
+    record.HostAudioClose = HostClose;
+    query();
+    initialise(&record);
+    if (!record.OpenFile || !record.OpenFile(&record, inPath)) {
+        std::fprintf(stderr, "fluxdec: cannot open input '%s'\n", inPath);
+        return 1;
+    }
+    std::string error;
+    if (!out.Open(outPath, !raw, &error)) {
+        std::fprintf(stderr, "fluxdec: %s\n", error.c_str());
+        record.CloseFile(&record);
+        return 1;
+    }
+
+    LARGE_INTEGER frequency, t0, t1;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&t0);
+    record.Start(&record);
+    WaitForSingleObject(host.closed, INFINITE);  // HostAudioClose at the end of the stream
+    QueryPerformanceCounter(&t1);
+    record.Stop(&record);
+    record.CloseFile(&record);
+    CloseHandle(host.closed);
+
+    if (!out.Close(&error) || host.writeFailed) {
+        std::fprintf(stderr, "fluxdec: %s\n", error.empty() ? "cannot write output" : error.c_str());
+        return 1;
+    }
+    const double elapsed = double(t1.QuadPart - t0.QuadPart) / double(frequency.QuadPart);
+    const double seconds = host.channels > 0 && host.sampleRate > 0
+                               ? double(out.BytesWritten()) / (2.0 * host.channels * host.sampleRate)
+                               : 0.0;
+    std::fprintf(stderr, "fluxdec: %ld frames, %d Hz, %d channel%s, %.1fx real time\n", host.writes,
+                 int(host.sampleRate), int(host.channels), host.channels == 1 ? "" : "s",
+                 elapsed > 0 ? seconds / elapsed : 0.0);
+    return 0;
+}
