@@ -18,7 +18,10 @@ against the aim of < 1%.
 Robustness files: each decode must end within the time-out, by itself, without a signal or a
 sanitizer report, with exit status 0 or a clean error (non-zero status and a message on
 standard error). Files expected "empty" must give no samples and status 0; "prefix" files must
-give exactly their legal leading frames, compared like an accuracy file.
+give exactly their legal leading frames, compared like an accuracy file. With --kind robust
+(or all) and no GLOB, the command line's contract is checked too: a non-zero status and a
+message for a missing input, an output that cannot be opened and one that cannot be written
+(/dev/full), and a plain 44-byte-header WAV file holding exactly the raw samples.
 
 Exit status: 0 when every selected file passes, 1 otherwise.
 """
@@ -28,7 +31,9 @@ import fnmatch
 import os
 import subprocess
 import sys
+import tempfile
 import time
+import wave
 
 import numpy as np
 
@@ -205,6 +210,66 @@ def check_robust(args, path, name, expect):
     return v
 
 
+def check_cli(args, material):
+    """The command line's own contract: a clear failure for an input that cannot be opened or an
+    output that cannot be written, and a standard WAV file holding exactly the raw samples."""
+    verdicts = []
+    with tempfile.TemporaryDirectory(prefix="fluxdec-cli-") as tmp:
+        v = Verdict("cli: missing input")
+        r = subprocess.run([args.decoder, "--raw", os.path.join(tmp, "no-such.mp3"),
+                            os.path.join(tmp, "out.raw")], capture_output=True, timeout=30)
+        if r.returncode <= 0 or not r.stderr.strip():
+            v.fail(f"expected a non-zero status and a message, got status {r.returncode}")
+        v.info = f"[status {r.returncode}: {first_line(r.stderr.decode(errors='replace'))}]"
+        verdicts.append(v)
+
+        src = os.path.join(material, "m1-44100-j128-tones.mp3")
+        v = Verdict("cli: unwritable output")
+        r = subprocess.run([args.decoder, "--raw", src, os.path.join(tmp, "no-dir", "out.raw")],
+                           capture_output=True, timeout=30)
+        if r.returncode <= 0 or not r.stderr.strip():
+            v.fail(f"expected a non-zero status and a message, got status {r.returncode}")
+        v.info = f"[status {r.returncode}: {first_line(r.stderr.decode(errors='replace'))}]"
+        verdicts.append(v)
+
+        if os.path.exists("/dev/full"):  # every write fails with "no space left"
+            v = Verdict("cli: full output device")
+            r = subprocess.run([args.decoder, "--raw", src, "/dev/full"], capture_output=True,
+                               timeout=30)
+            if r.returncode <= 0 or not r.stderr.strip():
+                v.fail(f"expected a non-zero status and a message, got status {r.returncode}")
+            v.info = f"[status {r.returncode}: {first_line(r.stderr.decode(errors='replace'))}]"
+            verdicts.append(v)
+
+        for name in ("m1-44100-j128-tones.mp3", "lsf-22050-m48-bursts.mp3"):
+            v = Verdict(f"cli: WAV {name}")
+            src = os.path.join(material, name)
+            wav = os.path.join(tmp, "out.wav")
+            raw = os.path.join(tmp, "out.raw")
+            a = subprocess.run([args.decoder, src, wav], capture_output=True, timeout=60)
+            b = subprocess.run([args.decoder, "--raw", src, raw], capture_output=True, timeout=60)
+            frames, _, _ = mp3frames.parse_file(src)
+            if a.returncode or b.returncode:
+                v.fail(f"status {a.returncode} (WAV), {b.returncode} (raw)")
+            else:
+                with wave.open(wav, "rb") as w:
+                    got = (w.getnchannels(), w.getframerate(), w.getsampwidth())
+                    data = w.readframes(w.getnframes())
+                want = (frames[0].channels, frames[0].rate, 2)
+                if got != want:
+                    v.fail(f"WAV header says channels, rate, width {got}, expected {want}")
+                with open(raw, "rb") as fh:
+                    if data != fh.read():
+                        v.fail("the WAV file's samples differ from the raw output")
+                if os.path.getsize(wav) != 44 + len(data):
+                    v.fail(f"WAV file of {os.path.getsize(wav)} bytes for {len(data)} bytes "
+                           "of samples: not the plain 44-byte header")
+                v.samples = len(data) // 2
+            v.info = "[WAV header and samples]"
+            verdicts.append(v)
+    return verdicts
+
+
 def robust_line(v):
     head = f"{'PASS' if v.ok else 'FAIL'} {v.name:<36}"
     return head + f" samples {v.samples:>8}  {v.info}" + "".join(f"\n     - {p}" for p in v.problems)
@@ -248,6 +313,8 @@ def main():
     start = time.monotonic()
     with concurrent.futures.ThreadPoolExecutor(max_workers=args.jobs) as pool:
         results = list(pool.map(job, selected))
+    if args.kind in ("robust", "all") and not args.mpg123_s16 and not args.globs:
+        results += [("cli", v) for v in check_cli(args, args.material)]
 
     for _, v in results:
         print(v.line() if v.compared else robust_line(v))

@@ -49,6 +49,8 @@ def main():
     ap.add_argument("--timeout", type=float, default=120)
     ap.add_argument("names", nargs="*", default=FILES)
     args = ap.parse_args()
+    for field in ("exe", "native", "material", "wine_exec"):  # the exe runs from its folder
+        setattr(args, field, os.path.abspath(getattr(args, field)))
 
     if not os.access(args.native, os.X_OK):
         print(f"identity: SKIPPED: no native fluxdec at {args.native} "
