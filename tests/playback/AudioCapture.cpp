@@ -41,13 +41,44 @@ std::string MakeTestPcm(size_t bytes, uint32_t seed)
 
 CaptureComparison CompareCapture(const std::string& played, const std::string& captured)
 {
-    CaptureComparison result{0, 0, true};
-    const size_t common = played.size() < captured.size() ? played.size() : captured.size();
-    while (result.matchingPrefix < common &&
-           played[result.matchingPrefix] == captured[result.matchingPrefix])
-        ++result.matchingPrefix;
-    result.restBytes = captured.size() - result.matchingPrefix;
-    for (size_t i = result.matchingPrefix; i < captured.size(); ++i) {
+    CaptureComparison result{0, 0, 0, 0, 0, true};
+    auto sampleAt = [](const std::string& bytes, size_t offset) {
+        return static_cast<uint16_t>(static_cast<uint8_t>(bytes[offset]) |
+                                     (static_cast<uint8_t>(bytes[offset + 1]) << 8));
+    };
+    // The capture should be the played audio with zero samples inserted: match greedily,
+    // skipping a captured zero sample only where it differs from the next played one. A run of
+    // skipped zeros counts as inserted once a played sample follows it; otherwise it is the rest.
+    size_t p = 0;
+    size_t c = 0;
+    size_t gapStart = 0;
+    size_t gapBytes = 0;
+    while (p + 1 < played.size() && c + 1 < captured.size()) {
+        const uint16_t want = sampleAt(played, p);
+        const uint16_t got = sampleAt(captured, c);
+        if (want == got) {
+            if (gapBytes > 0) {
+                if (result.insertedGaps++ == 0)
+                    result.firstGapAt = gapStart;
+                result.insertedSilenceBytes += gapBytes;
+                gapBytes = 0;
+            }
+            p += 2;
+            c += 2;
+        } else if (got == 0) {
+            if (gapBytes == 0)
+                gapStart = c;
+            gapBytes += 2;
+            c += 2;
+        } else {
+            break;
+        }
+    }
+    if (gapBytes > 0)
+        c = gapStart;
+    result.matchingPrefix = (p + 1 >= played.size()) ? played.size() : p;  // an odd last byte is not compared
+    result.restBytes = captured.size() - c;
+    for (size_t i = c; i < captured.size(); ++i) {
         if (captured[i] != 0) {
             result.restIsSilence = false;
             break;
@@ -63,9 +94,17 @@ bool CaptureComparison::HoldsAllOf(const std::string& played) const
 
 std::string CaptureComparison::Describe(int bytesPerSecond) const
 {
+    auto millis = [bytesPerSecond](size_t bytes) {
+        return bytesPerSecond > 0 ? 1000.0 * static_cast<double>(bytes) / bytesPerSecond : 0.0;
+    };
     std::ostringstream text;
-    text << matchingPrefix << " bytes equal from the start, then " << restBytes << " bytes ("
-         << (bytesPerSecond > 0 ? 1000.0 * static_cast<double>(restBytes) / bytesPerSecond : 0.0)
-         << " ms)" << (restBytes == 0 ? "" : restIsSilence ? " of silence" : " that are NOT silence");
+    text << matchingPrefix << " bytes found in order";
+    if (insertedGaps > 0) {
+        text << " with " << insertedSilenceBytes << " bytes (" << millis(insertedSilenceBytes)
+             << " ms) of silence inserted in " << insertedGaps << " gap(s), the first at capture byte "
+             << firstGapAt;
+    }
+    text << ", then " << restBytes << " bytes (" << millis(restBytes) << " ms)"
+         << (restBytes == 0 ? "" : restIsSilence ? " of silence" : " that are NOT silence");
     return text.str();
 }

@@ -20,14 +20,20 @@ std::string ReadCaptureFile();
 // repeat or swap anywhere changes the comparison.
 std::string MakeTestPcm(size_t bytes, uint32_t seed);
 
-// How `captured` relates to `played`: the captured bytes are the played ones, from the start,
-// for `matchingPrefix` bytes; what follows in the capture (`restBytes`) is either silence (the
-// sink pads with zero samples) or a fault.
+// How `captured` relates to `played`, in 16-bit samples. Wine pads the sink with silence (zero
+// samples) after the end of a stream and, when its feeder thread falls behind under load, also
+// in the middle of one; so the comparison skips zero samples of the capture that the played
+// audio does not have at that point, and counts them. `matchingPrefix` bytes of `played` were
+// found in order; what follows in the capture (`restBytes`) is either silence or a fault.
 struct CaptureComparison {
     size_t matchingPrefix;
+    size_t insertedSilenceBytes;  // zero samples inside the matched part
+    size_t insertedGaps;          // the runs they form
+    size_t firstGapAt;            // capture offset of the first run
     size_t restBytes;
     bool restIsSilence;
-    // The capture holds exactly what was played, possibly followed by silence.
+    // The capture holds exactly what was played, in order, with nothing dropped or repeated,
+    // possibly with silence between and after.
     bool HoldsAllOf(const std::string& played) const;
     std::string Describe(int bytesPerSecond) const;
 };
