@@ -1,0 +1,236 @@
+// Fluxdec.cvp driven through its records by a fake host, as the player drives it: the
+// description and file info, the call-back sequence of a song, and Stop in its three situations
+// (no thread, a thread blocked in HostAudioWrite, a thread that never comes back).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "plugins/api/PluginApi.h"
+#include "tests/fluxdec/StreamBuilder.h"
+
+using fluxdec_test::Append;
+using fluxdec_test::MakeHeader;
+using fluxdec_test::SilentFrame;
+
+namespace {
+
+// Records every call-back; HostAudioWrite can be made slow (a full device) or never return.
+struct FakeHost {
+    std::mutex lock;
+    std::vector<std::string> calls;  // guarded by lock
+    std::vector<int32_t> writeSizes; // guarded by lock
+    std::atomic<int> writes{0};
+    HANDLE closedByThread = CreateEventA(nullptr, TRUE, FALSE, nullptr);  // owned
+    HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);           // owned, never set
+    DWORD writeDelayMs = 0;
+    bool writeBlocksForever = false;
+    int32_t closeResult = 1;
+    ~FakeHost() {
+        CloseHandle(closedByThread);
+        CloseHandle(never);
+    }
+    void Log(const std::string& s) {
+        std::lock_guard<std::mutex> g(lock);
+        calls.push_back(s);
+    }
+    std::vector<std::string> Calls() {
+        std::lock_guard<std::mutex> g(lock);
+        return calls;
+    }
+    static int32_t Open(void* c, int32_t rate, int32_t channels, int32_t reserved) {
+        static_cast<FakeHost*>(c)->Log("open " + std::to_string(rate) + " " + std::to_string(channels) + " " +
+                                       std::to_string(reserved));
+        return 1;
+    }
+    static int32_t Write(void* c, int32_t length, const void* data, int32_t tag) {
+        FakeHost* h = static_cast<FakeHost*>(c);
+        bool silent = true;
+        for (int32_t i = 0; i < length; ++i) silent &= static_cast<const uint8_t*>(data)[i] == 0;
+        {
+            std::lock_guard<std::mutex> g(h->lock);
+            h->writeSizes.push_back(length);
+            if (!silent || tag != 0) h->calls.push_back("bad write");
+        }
+        ++h->writes;
+        if (h->writeBlocksForever) WaitForSingleObject(h->never, INFINITE);
+        if (h->writeDelayMs) Sleep(h->writeDelayMs);
+        return length;
+    }
+    static int32_t Close(void* c, int32_t immediate) {
+        FakeHost* h = static_cast<FakeHost*>(c);
+        h->Log("close " + std::to_string(immediate));
+        if (immediate == 0) SetEvent(h->closedByThread);
+        return h->closeResult;
+    }
+};
+
+class Plugin : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        module_ = LoadLibraryA("Fluxdec.cvp");
+        ASSERT_NE(module_, nullptr) << "Fluxdec.cvp next to the test";
+    }
+    void SetUp() override {
+        ASSERT_NE(module_, nullptr);
+        query_ = reinterpret_cast<PluginQueryFn>(reinterpret_cast<void*>(GetProcAddress(module_, kQueryExport)));
+        auto init = reinterpret_cast<PluginInitialiseFn>(reinterpret_cast<void*>(GetProcAddress(module_, kInitialiseExport)));
+        shutdown_ = reinterpret_cast<PluginShutdownFn>(reinterpret_cast<void*>(GetProcAddress(module_, kShutdownExport)));
+        auto configure = reinterpret_cast<PluginConfigureFn>(reinterpret_cast<void*>(GetProcAddress(module_, kConfigureExport)));
+        ASSERT_TRUE(query_ && init && shutdown_ && configure);
+        EXPECT_EQ(configure(), 1);
+        std::memset(&record_, 0, sizeof record_);
+        record_.pluginModule = module_;
+        record_.hostContext = &host_;
+        record_.HostAudioOpen = FakeHost::Open;
+        record_.HostAudioWrite = FakeHost::Write;
+        record_.HostAudioClose = FakeHost::Close;
+        record_.reserved24 = 99;
+        ASSERT_EQ(init(&record_), 1);
+    }
+    void TearDown() override {
+        if (shutdown_) shutdown_(&record_);
+        for (const std::string& f : files_) DeleteFileA(f.c_str());
+    }
+    std::string WriteFile(const std::vector<uint8_t>& data) {
+        char dir[MAX_PATH], name[MAX_PATH];
+        GetTempPathA(MAX_PATH, dir);
+        GetTempFileNameA(dir, "fdx", 0, name);
+        FILE* f = std::fopen(name, "wb");
+        std::fwrite(data.data(), 1, data.size(), f);
+        std::fclose(f);
+        files_.push_back(name);
+        return name;
+    }
+    static std::vector<uint8_t> Frames(const fluxdec::FrameHeader& h, int count) {
+        std::vector<uint8_t> data;
+        for (int i = 0; i < count; ++i) Append(data, SilentFrame(h));
+        return data;
+    }
+    // Plays `path` to its end: OpenFile, Start, wait for the thread's close, Stop, CloseFile.
+    void PlayToEnd(const std::string& path) {
+        ASSERT_EQ(record_.OpenFile(&record_, path.c_str()), 1);
+        ASSERT_EQ(record_.Start(&record_), 1);
+        ASSERT_EQ(WaitForSingleObject(host_.closedByThread, 20000), WAIT_OBJECT_0);
+        record_.Stop(&record_);
+        EXPECT_EQ(record_.CloseFile(&record_), 1);
+    }
+
+    static HMODULE module_;
+    PluginQueryFn query_ = nullptr;
+    PluginShutdownFn shutdown_ = nullptr;
+    FakeHost host_;
+    PluginRecord record_;
+    std::vector<std::string> files_;
+};
+
+HMODULE Plugin::module_ = nullptr;
+
+}  // namespace
+
+TEST_F(Plugin, DescriptionRecordAndFileInfo) {
+    const PluginDescription* d = query_();
+    ASSERT_NE(d, nullptr);
+    EXPECT_STREQ(d->title, "Corvane - Fluxdec Player");
+    EXPECT_EQ(std::memcmp(d->extensions, "mp3\0\0", 5), 0);
+    EXPECT_EQ(d->flags, 0);
+    EXPECT_EQ(d->spare16, 5);
+    EXPECT_EQ(record_.reserved24, 0);
+    EXPECT_TRUE(record_.OpenFile && record_.CloseFile && record_.Start && record_.Stop && record_.Seek &&
+                record_.GetFileInfo);
+    EXPECT_TRUE(!record_.OnButton && !record_.IsPlaying && !record_.SetVolume && !record_.GetVisualData);
+    EXPECT_NE(record_.pluginState, nullptr);
+
+    PluginFileInfo info;
+    std::memset(&info, 0x55, sizeof info);
+    ASSERT_EQ(record_.GetFileInfo(&record_, &info), 1);
+    EXPECT_EQ(info.fileType, 0);
+    EXPECT_STREQ(info.title, "A WAVE FILE");
+    EXPECT_EQ(info.lengthA, -1);
+    EXPECT_EQ(info.positionA, -1);
+    EXPECT_EQ(info.lengthB, -1);
+    EXPECT_EQ(info.positionB, -1);
+    EXPECT_EQ(record_.GetFileInfo(&record_, nullptr), 0);
+    EXPECT_EQ(record_.Seek(&record_, 1000, kSeekFormA), 1);
+}
+
+TEST_F(Plugin, StopWithoutStartClosesTheOutputAtOnce) {
+    host_.closeResult = 7;
+    EXPECT_EQ(record_.Stop(&record_), 7) << "Stop returns the close's result";
+    EXPECT_EQ(host_.Calls(), std::vector<std::string>{"close 1"});
+}
+
+TEST_F(Plugin, OpenFileFailsOnAMissingFileAndCutsLongPaths) {
+    EXPECT_EQ(record_.OpenFile(&record_, "Z:\\no\\such\\file.mp3"), 0);
+    for (size_t length : {2047u, 2048u, 2100u}) {
+        const std::string path(length, 'a');
+        EXPECT_EQ(record_.OpenFile(&record_, path.c_str()), 0);
+        const char* kept = static_cast<const char*>(record_.pluginState);  // the state's first field
+        EXPECT_EQ(std::strlen(kept), 2047u) << "path of " << length;
+    }
+}
+
+TEST_F(Plugin, SongCallBacksOpenWriteEachFrameAndClose) {
+    PlayToEnd(WriteFile(Frames(MakeHeader(1, 9, 0, 0), 5)));  // 44.1 kHz stereo
+    std::vector<std::string> expect = {"open 44100 2 0", "close 0", "close 1"};
+    EXPECT_EQ(host_.Calls(), expect);
+    EXPECT_EQ(host_.writeSizes, std::vector<int32_t>(5, 4608));
+}
+
+TEST_F(Plugin, LsfAndMonoFramesAreWritten) {
+    // Fault: MPEG-2 LSF frames were decoded but never written, so such files played silence.
+    PlayToEnd(WriteFile(Frames(MakeHeader(0, 8, 0, 1), 3)));  // 22.05 kHz joint stereo
+    EXPECT_EQ(host_.Calls().front(), "open 22050 2 0");
+    EXPECT_EQ(host_.writeSizes, std::vector<int32_t>(3, 2304));
+    host_.writeSizes.clear();
+    host_.calls.clear();
+    ResetEvent(host_.closedByThread);
+    PlayToEnd(WriteFile(Frames(MakeHeader(1, 9, 1, 3), 2)));  // 48 kHz mono
+    EXPECT_EQ(host_.Calls().front(), "open 48000 1 0");
+    EXPECT_EQ(host_.writeSizes, std::vector<int32_t>(2, 2304));
+}
+
+TEST_F(Plugin, FileWithoutFramesOnlyClosesTheOutput) {
+    PlayToEnd(WriteFile(std::vector<uint8_t>(100, 'x')));
+    std::vector<std::string> expect = {"close 0", "close 1"};
+    EXPECT_EQ(host_.Calls(), expect);
+}
+
+TEST_F(Plugin, StopWhileTheThreadWaitsInHostAudioWriteReturnsPromptly) {
+    // Fault: Stop used to wait the full 1000 ms and terminate the thread. The thread now sees the
+    // stop request when the host's write returns (here after 100 ms, a full device) and ends.
+    host_.writeDelayMs = 100;
+    ASSERT_EQ(record_.OpenFile(&record_, WriteFile(Frames(MakeHeader(1, 9, 0, 0), 500)).c_str()), 1);
+    record_.Start(&record_);
+    while (host_.writes < 3) Sleep(5);
+    const DWORD t0 = GetTickCount();
+    record_.Stop(&record_);
+    const DWORD elapsed = GetTickCount() - t0;
+    const int writesAtStop = host_.writes;
+    EXPECT_LT(elapsed, 900u) << "Stop waited for termination instead of the thread";
+    Sleep(250);
+    EXPECT_EQ(host_.writes, writesAtStop) << "the thread ended";
+    std::vector<std::string> expect = {"open 44100 2 0", "close 1"};
+    EXPECT_EQ(host_.Calls(), expect) << "a stopped thread leaves the close to Stop";
+    record_.CloseFile(&record_);
+}
+
+TEST_F(Plugin, StopTerminatesAThreadThatNeverReturnsAfterOneSecond) {
+    host_.writeBlocksForever = true;
+    ASSERT_EQ(record_.OpenFile(&record_, WriteFile(Frames(MakeHeader(1, 9, 0, 0), 50)).c_str()), 1);
+    record_.Start(&record_);
+    while (host_.writes < 1) Sleep(5);
+    const DWORD t0 = GetTickCount();
+    EXPECT_EQ(record_.Stop(&record_), 1);
+    const DWORD elapsed = GetTickCount() - t0;
+    EXPECT_GE(elapsed, 900u);
+    EXPECT_LT(elapsed, 5000u);
+    EXPECT_EQ(host_.Calls().back(), "close 1");
+    record_.CloseFile(&record_);
+}
