@@ -1,5 +1,5 @@
 // Decoding the program's JPEG pictures with libjpeg, and the pixel shuffling that turns the
-// decoded rows into a bottom-up-free, 4-byte-aligned device-independent bitmap.
+// decoded rows into the top-down, 4-byte-aligned rows of a device-independent bitmap.
 //
 // Portable: the Windows side (JpegResource.h) writes a resource to a temporary file, decodes it
 // here and hands the rows to the platform. Failures are shown to the user through a JpegAlert,
