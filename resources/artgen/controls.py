@@ -22,32 +22,30 @@ def key(c, mask, symbol, lit, seed, colour=CAP, glow_colour=p.GLOW, led=None):
     area = np.asarray(mask, bool)
     cap_bool = ~g.dilate(~area, 1)
     cap = p.soft(cap_bool, 0.5) * area
-    fill(c, area, GROOVE)
+    p.fill(c, area, GROOVE)
     metal = p.brushed(w, h, colour, seed, 0.05, 8)
-    shade = np.linspace(1.12, 0.86, h)[:, None] if not lit else np.linspace(0.80, 0.95, h)[:, None]
-    metal = np.clip(metal * shade[..., None], 0, 1)
-    fill(c, cap, metal)
+    # Lit from above at rest; pressed in, the top falls into shadow.
+    rows = np.nonzero(area.any(1))[0]
+    t = np.clip((np.arange(h) - rows[0]) / max(rows[-1] - rows[0], 1), 0, 1)
+    shade = 1.12 - 0.26 * t if not lit else 0.80 + 0.15 * t
+    metal = np.clip(metal * shade[:, None, None], 0, 1)
+    p.fill(c, cap, metal)
     p.bevel(c, cap_bool, 1.2, 1.1, raised=not lit)
     if symbol is not None:
         sym = symbol * cap
         if lit:
             p.glow(c, sym, glow_colour * 0.6, 1.6, 1.6)
-            fill(c, sym, np.clip(glow_colour * 1.05 + 0.15, 0, 1))
+            p.fill(c, sym, np.clip(glow_colour * 1.05 + 0.15, 0, 1))
         else:
             p.emboss_light(c, sym, INK, 0.6)
     if led is not None:
         lamp = p.disc_mask(w, h, led[0], led[1], 1.6) * cap
         if lit:
             p.glow(c, lamp, glow_colour, 1.5, 1.5)
-            fill(c, lamp, (0.75, 1.0, 0.8))
+            p.fill(c, lamp, (0.75, 1.0, 0.8))
         else:
-            fill(c, lamp, (0.05, 0.16, 0.09))
-    # Keep every change inside the area: what the lit copy shows outside it is the normal face.
+            p.fill(c, lamp, (0.05, 0.16, 0.09))
     return area
-
-
-def fill(c, mask, colour):
-    p.fill(c, mask, colour)
 
 
 # --- symbols (soft masks) ------------------------------------------------------------------------

@@ -56,7 +56,6 @@ def lit_mask(m):
 
 def _case(c, m):
     body = m.body
-    xs, ys = g.grid(W, H)
     p.fill(c, body, p.brushed(W, H, (0.20, 0.21, 0.23), 1, 0.06, 40))
     # Turned plate under the dial, set off by a machined groove.
     cx, cy = maps.DIAL_CENTRE
@@ -86,7 +85,6 @@ def _case(c, m):
     layer = np.zeros((H, W), np.float32)
     layer[64:64 + 70, 163:163 + 12] = rotated
     p.emboss_light(c, layer, (0.62, 0.64, 0.67), 0.5)
-    del xs, ys
 
 
 def _display(c, m):
