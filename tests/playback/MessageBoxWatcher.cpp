@@ -4,19 +4,24 @@
 
 namespace {
 
-BOOL CALLBACK CollectStaticText(HWND child, LPARAM param)
+void Append(std::string& collected, const char* text)
 {
+    if (!collected.empty())
+        collected += '\n';
+    collected += text;
+}
+
+BOOL CALLBACK CollectTexts(HWND child, LPARAM param)
+{
+    SeenMessageBox& box = *reinterpret_cast<SeenMessageBox*>(param);
     char className[32] = {};
     GetClassNameA(child, className, sizeof className);
-    if (lstrcmpiA(className, "Static") != 0)
-        return TRUE;
     char text[1024] = {};
-    if (GetWindowTextA(child, text, sizeof text) > 0) {
-        std::string& collected = *reinterpret_cast<std::string*>(param);
-        if (!collected.empty())
-            collected += '\n';
-        collected += text;
-    }
+    GetWindowTextA(child, text, sizeof text);
+    if (lstrcmpiA(className, "Static") == 0 && text[0] != '\0')
+        Append(box.text, text);
+    else if (lstrcmpiA(className, "Button") == 0 && IsWindowVisible(child))
+        Append(box.buttons, text);
     return TRUE;
 }
 
@@ -55,7 +60,7 @@ void MessageBoxWatcher::Watch(std::chrono::milliseconds limit)
             char text[256] = {};
             GetWindowTextA(box, text, sizeof text);
             found.caption = text;
-            EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&found.text));
+            EnumChildWindows(box, CollectTexts, reinterpret_cast<LPARAM>(&found));
             {
                 std::lock_guard<std::mutex> lock(mutex);
                 seen.push_back(found);

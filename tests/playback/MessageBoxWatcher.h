@@ -13,7 +13,8 @@
 
 struct SeenMessageBox {
     std::string caption;
-    std::string text;  // the box's static texts, joined by '\n'
+    std::string text;     // the box's static texts, joined by '\n'
+    std::string buttons;  // the texts of its buttons, joined by '\n'
 };
 
 class MessageBoxWatcher {

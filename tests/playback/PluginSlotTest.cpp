@@ -110,6 +110,7 @@ TEST_F(PluginSlotTest, MissingExportShowsTheMessageBox)
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ("Error!", seen[0].caption);
     EXPECT_EQ("Unable To Load Plugin!!", seen[0].text);
+    EXPECT_EQ("OK", seen[0].buttons) << "a single OK button";
 
     EXPECT_EQ(0, slot.loaded);
     EXPECT_EQ(GetModuleHandleA(kTestPluginMissingExportFile), slot.module) << "the library stays loaded";
