@@ -30,6 +30,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_COPYDATA:
         app->OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         return 0;
+    case WM_DROPFILES:
+        app->DropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
@@ -37,6 +40,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 void PlayerApp::OnDestroy()
 {
+    HaltSong();
     PostQuitMessage(0);
     gSettings.WriteSettings(kSettingsFileName);
     // Nothing may draw into the window from now on.
@@ -49,6 +53,8 @@ void PlayerApp::OnCopyData(const COPYDATASTRUCT* data)
     if (data == nullptr || data->lpData == nullptr)
         return;
     char path[kPathChars];
-    if (PathFromHandedText(static_cast<const char*>(data->lpData), data->cbData, path))
-        AddToPlaylist(path);
+    if (!PathFromHandedText(static_cast<const char*>(data->lpData), data->cbData, path))
+        return;
+    AddToPlaylist(path);
+    PlayIfOnlySong();
 }

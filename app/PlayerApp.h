@@ -4,10 +4,12 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
 
 #include "app/HandedPath.h"
+#include "playback/AudioDevice.h"
 #include "playlist/PlayList.h"
 
 class PluginSlot;
@@ -19,6 +21,7 @@ inline constexpr int kMaxPluginSlots = 20;
 class PlayerApp {
 public:
     // Members in construction order; destruction runs the other way.
+    AudioDevice audio;             // the one output that every plug-in's call-backs feed
     int32_t currentIndex = 0;      // the current playlist entry, 0-based
     PlayList playlist;             // the songs; shared with the playlist window
     char titleText[kPathChars] = {};
@@ -33,8 +36,8 @@ public:
     PluginSlot* pluginSlots[kMaxPluginSlots] = {};  // owned
     int32_t pluginCount = 0;
 
-    PlayerApp() = default;
-    virtual ~PlayerApp() = default;
+    PlayerApp();
+    virtual ~PlayerApp();
     PlayerApp(const PlayerApp&) = delete;
     PlayerApp& operator=(const PlayerApp&) = delete;
 
@@ -50,9 +53,29 @@ public:
     void OnDestroy();
     void OnCopyData(const COPYDATASTRUCT* data);
 
-    // Adds a song given by the user (command line, another instance). Songs that no plug-in
-    // claims are not added.
+    // Loads every "*.cvp" library in the program's folder into a plug-in slot, at most
+    // kMaxPluginSlots; a library that fails to load keeps its slot.
+    void LoadPlugins();
+
+    // Player control: which song plays on which plug-in.
+    // Adds a song given by the user (command line, another instance, a drop). Songs that no
+    // plug-in claims are not added.
     void AddToPlaylist(const char* path);
+    // Opens and starts the entry at currentIndex on the first plug-in that claims it; returns
+    // the plug-in's answer to opening the file, or 0.
+    int PlayCurrent();
+    // Stops and closes the current song; returns the slot's answer, or 0 without a slot.
+    int HaltSong();
+    // The current plug-in's answer to whether it plays; 0 without a slot.
+    int IsSongPlaying();
+    // A song handed over singly (dropped, or sent by another instance) plays at once when it is
+    // the only one.
+    void PlayIfOnlySong();
+    void DropFiles(HDROP drop);
+
+private:
+    PluginSlot* CurrentSlot() const;
+    int32_t FindClaimingSlot(const char* path) const;  // -1 when no slot claims the path
 };
 
 extern PlayerApp gPlayerApp;

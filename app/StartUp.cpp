@@ -7,10 +7,36 @@
 #include "app/PlayerApp.h"
 #include "app/Settings.h"
 #include "app/SingleInstance.h"
+#include "playback/HostAudio.h"
+#include "playback/PluginSlot.h"
+
+PlayerApp::PlayerApp()
+{
+    // Every plug-in's audio call-backs reach this one device.
+    SetHostAudioDevice(&audio);
+}
+
+PlayerApp::~PlayerApp()
+{
+    SetHostAudioDevice(nullptr);
+}
+
+// The folder of the program file, ending in a backslash; plug-ins are searched there.
+static void FindProgramDir(char (&programDir)[kPathChars])
+{
+    const DWORD length = GetModuleFileNameA(nullptr, programDir, kPathChars);
+    if (length == 0 || length >= kPathChars) {
+        programDir[0] = '\0';
+        return;
+    }
+    if (char* lastBackslash = std::strrchr(programDir, '\\'))
+        lastBackslash[1] = '\0';
+}
 
 int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
 {
     instance = programInstance;
+    FindProgramDir(programDir);
     gSettings.ReadSettings(kSettingsFileName);
 
     // The running instance takes the song; this one ends without a window.
@@ -32,6 +58,7 @@ int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
     if (window == nullptr)
         return 0;
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    LoadPlugins();
 
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
@@ -39,8 +66,10 @@ int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
     if (commandLine[0] == '\0')
         return 1;
     char path[kPathChars];
-    if (PathFromHandedText(commandLine, std::strlen(commandLine), path))
+    if (PathFromHandedText(commandLine, std::strlen(commandLine), path)) {
         AddToPlaylist(path);
+        PlayCurrent();
+    }
     return 1;
 }
 
@@ -56,7 +85,11 @@ int PlayerApp::RunMessageLoop()
 
 void PlayerApp::CleanUp()
 {
-    for (int32_t i = 0; i < pluginCount; ++i)
+    HaltSong();
+    // The slots go, their libraries stay loaded: a plug-in may still point into its record.
+    for (int32_t i = 0; i < pluginCount; ++i) {
+        delete pluginSlots[i];
         pluginSlots[i] = nullptr;
+    }
     pluginCount = 0;
 }

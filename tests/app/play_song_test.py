@@ -1,0 +1,80 @@
+#!/usr/bin/env python3
+"""Plays a song through the real player under Wine and compares what the audio device received
+with what the decoder plug-in delivers for the same file (fluxdec.exe drives the same plug-in).
+
+    play_song_test.py BIN_DIR WORK_DIR
+
+The player starts with the song on its command line, plays it to its end, and closes when asked;
+the captured PCM must be exactly the decoded PCM, followed by nothing but the few milliseconds of
+silence that Wine's wave-out adds when the device is closed after the last block."""
+import os
+import subprocess
+import sys
+import time
+
+REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+WINE_EXEC = os.path.join(REPO, "scripts", "wine-exec")
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def make_song(path):
+    wav = path + ".wav"
+    subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", wav, "synth", "2.5", "sine", "440",
+                    "sine", "660", "gain", "-6"], check=True)
+    subprocess.run(["lame", "--quiet", "-t", "-b", "128", wav, path], check=True)
+    os.remove(wav)
+
+
+def main():
+    bin_dir, work = sys.argv[1], sys.argv[2]
+    os.makedirs(work, exist_ok=True)
+    song = os.path.join(work, "song.mp3")
+    reference = os.path.join(work, "reference.raw")
+    capture = os.path.join(work, "capture.raw")
+    for stale in (song, reference, capture):
+        if os.path.exists(stale):
+            os.remove(stale)
+    make_song(song)
+    subprocess.run([WINE_EXEC, os.path.join(bin_dir, "fluxdec.exe"), "--raw", windows_path(song),
+                    windows_path(reference)], check=True, stdout=subprocess.DEVNULL)
+    expected = open(reference, "rb").read()
+    assert len(expected) > 0, "the reference decode is empty"
+
+    env = dict(os.environ, CORVANE_AUDIO_CAPTURE=capture)
+    player = subprocess.Popen([WINE_EXEC, os.path.join(bin_dir, "Corvane.exe"), windows_path(song)],
+                              env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        # The sink plays at about four times real time; wait until the song has arrived whole
+        # and nothing more comes.
+        deadline = time.time() + 60
+        last_size, stable_since = -1, time.time()
+        while time.time() < deadline:
+            size = os.path.getsize(capture) if os.path.exists(capture) else 0
+            if size != last_size:
+                last_size, stable_since = size, time.time()
+            elif size >= len(expected) and time.time() - stable_since > 1.0:
+                break
+            time.sleep(0.1)
+        close = subprocess.run([WINE_EXEC, os.path.join(bin_dir, "corvane-remote.exe"), "close"])
+        assert close.returncode == 0, "the player's window did not close"
+        assert player.wait(timeout=20) == 0, "the player did not end with status 0"
+    finally:
+        if player.poll() is None:
+            player.kill()
+
+    captured = open(capture, "rb").read()
+    print(f"decoded {len(expected)} bytes, captured {len(captured)} bytes")
+    assert len(captured) >= len(expected), "the capture is shorter than the song"
+    first_difference = next((i for i in range(len(expected)) if captured[i] != expected[i]), None)
+    assert first_difference is None, f"the capture differs from the decoded song at byte {first_difference}"
+    tail = captured[len(expected):]
+    # 50 ms of 44.1 kHz stereo at most, and silence only.
+    assert len(tail) <= 8820 and tail.count(0) == len(tail), f"{len(tail)} unexpected bytes after the song"
+    print("PASS: the player played the song byte for byte")
+
+
+if __name__ == "__main__":
+    main()
