@@ -142,7 +142,7 @@ struct MemoryInput {
     static int32_t Read(void* context, void* buffer, int32_t bytes) {
         MemoryInput* in = static_cast<MemoryInput*>(context);
         size_t n = std::min(size_t(std::min(bytes, in->chunk)), in->data.size() - in->pos);
-        std::memcpy(buffer, in->data.data() + in->pos, n);
+        if (n) std::memcpy(buffer, in->data.data() + in->pos, n);
         in->pos += n;
         return int32_t(n);
     }

@@ -59,6 +59,23 @@ class Out:
     def w(self, text=''):
         self.parts.append(text)
 
+    def _nested(self, items, dims, depth, per_line):
+        """Writes items as rows of the innermost dimension, each outer dimension in its own braces."""
+        pad = '    ' * depth
+        if len(dims) == 1:
+            for i in range(0, len(items), per_line):
+                self.w(pad + ', '.join(items[i:i + per_line]) + ',')
+            return
+        step = len(items) // dims[0]
+        for k in range(dims[0]):
+            row = items[k * step:(k + 1) * step]
+            if len(dims) == 2 and len(pad) + 4 + len(', '.join(row)) <= 100:
+                self.w(pad + '{' + ', '.join(row) + '},')
+                continue
+            self.w(pad + '{')
+            self._nested(items[k * step:(k + 1) * step], dims[1:], depth + 1, per_line)
+            self.w(pad + '},')
+
     def array(self, comment, ctype, name, dims, values, per_line=8, fmt=str):
         """Writes `const ctype name[d0][d1]... = {...};` with a flat value list."""
         total = 1
@@ -70,8 +87,7 @@ class Out:
         dim_text = ''.join('[%d]' % d for d in dims)
         self.w('const %s %s%s = {' % (ctype, name, dim_text))
         items = [fmt(v) for v in values]
-        for i in range(0, len(items), per_line):
-            self.w('    ' + ', '.join(items[i:i + per_line]) + ',')
+        self._nested(items, dims, 1, per_line)
         self.w('};')
         self.w()
 
