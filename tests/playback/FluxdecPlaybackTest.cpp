@@ -20,11 +20,6 @@
 namespace {
 
 constexpr char kPluginFile[] = "Fluxdec.cvp";
-// Made by the fixtures in the test program's folder's data folder.
-constexpr char kShortSong[] = "data\\fluxdec-short.mp3";
-constexpr char kShortSongReference[] = "data\\fluxdec-short.raw";
-constexpr char kLongSong[] = "data\\fluxdec-long.mp3";
-constexpr char kLongSongReference[] = "data\\fluxdec-long.raw";
 
 std::string ProgramFolder()
 {
@@ -32,6 +27,13 @@ std::string ProgramFolder()
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string folder(path);
     return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+// The fixtures' songs and reference decodes: "short" and "long" are 44.1 kHz stereo, "mono" is
+// 22050 Hz mono (one of the lower sampling rates).
+std::string SongPath(const char* name, const char* extension)
+{
+    return ProgramFolder() + "data\\fluxdec-" + name + extension;
 }
 
 std::string ReadFile(const std::string& path)
@@ -77,6 +79,8 @@ protected:
         return true;
     }
 
+    void PlayWholeSong(const char* name, int channels, int rate);
+
     TimedWaveOut& timed = TimedWaveOut::Get();
     AudioDevice device{TimedWaveOut::kApi};
     PluginSlot slot;
@@ -84,10 +88,10 @@ protected:
 
 // The player's sequence for one song: match, open, start, title; then the plug-in's thread
 // plays the song to its end and closes the output with draining.
-TEST_F(FluxdecPlayback, WholeSongPlaysExactlyTheDecodedPcm)
+void FluxdecPlayback::PlayWholeSong(const char* name, int channels, int rate)
 {
-    const std::string song = ProgramFolder() + kShortSong;
-    const std::string reference = ReadFile(ProgramFolder() + kShortSongReference);
+    const std::string song = SongPath(name, ".mp3");
+    const std::string reference = ReadFile(SongPath(name, ".raw"));
     ASSERT_FALSE(reference.empty()) << "no reference decode";
 
     EXPECT_EQ(1, slot.MatchesExtension(song.c_str()));
@@ -106,13 +110,27 @@ TEST_F(FluxdecPlayback, WholeSongPlaysExactlyTheDecodedPcm)
     EXPECT_EQ(1, timed.Opens());
     EXPECT_EQ(1, slot.StopAndClose());
     EXPECT_EQ(nullptr, device.waveOut);
+    EXPECT_EQ(channels, device.format.nChannels);
+    EXPECT_EQ(static_cast<DWORD>(rate), device.format.nSamplesPerSec);
 
     const CaptureComparison comparison = CompareCapture(reference, ReadCaptureFile());
     const int bytesPerSecond = static_cast<int>(device.format.nAvgBytesPerSec);
-    std::printf("measured: %zu bytes decoded by fluxdec.exe, %zu blocks written; capture: %s\n",
-                reference.size(), timed.Writes().size(), comparison.Describe(bytesPerSecond).c_str());
+    std::printf("measured: %s song: %zu bytes decoded by fluxdec.exe, %zu blocks written; "
+                "capture: %s\n",
+                name, reference.size(), timed.Writes().size(),
+                comparison.Describe(bytesPerSecond).c_str());
     EXPECT_TRUE(comparison.HoldsAllOf(reference)) << comparison.Describe(bytesPerSecond);
     EXPECT_EQ(timed.Writes().size(), timed.Finished().size()) << "every block played";
+}
+
+TEST_F(FluxdecPlayback, WholeSongPlaysExactlyTheDecodedPcm)
+{
+    PlayWholeSong("short", 2, 44100);
+}
+
+TEST_F(FluxdecPlayback, WholeMonoSongPlaysExactlyTheDecodedPcm)
+{
+    PlayWholeSong("mono", 1, 22050);
 }
 
 // Stopping in the middle of a song: the plug-in's stop ends its thread and closes the output at
@@ -120,8 +138,8 @@ TEST_F(FluxdecPlayback, WholeSongPlaysExactlyTheDecodedPcm)
 // of the song from its start.
 TEST_F(FluxdecPlayback, StopAndCloseMidSongReturnsPromptly)
 {
-    const std::string song = ProgramFolder() + kLongSong;
-    const std::string reference = ReadFile(ProgramFolder() + kLongSongReference);
+    const std::string song = SongPath("long", ".mp3");
+    const std::string reference = ReadFile(SongPath("long", ".raw"));
     ASSERT_FALSE(reference.empty()) << "no reference decode";
     ASSERT_EQ(1, slot.OpenFile(song.c_str()));
     ASSERT_EQ(1, slot.Start());
