@@ -17,10 +17,15 @@ std::string CaptureFilePath()
     return path;
 }
 
+std::string ReadWholeFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
 std::string ReadCaptureFile()
 {
-    std::ifstream file(CaptureFilePath(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return ReadWholeFile(CaptureFilePath());
 }
 
 std::string MakeTestPcm(size_t bytes, uint32_t seed)

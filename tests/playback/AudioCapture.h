@@ -13,7 +13,9 @@
 // not set.
 std::string CaptureFilePath();
 
-// The whole capture file; empty when it does not exist.
+// A whole file; empty when it does not exist.
+std::string ReadWholeFile(const std::string& path);
+// The whole capture file.
 std::string ReadCaptureFile();
 
 // `bytes` bytes of 16-bit samples, none of them zero, that never repeat a short pattern: a drop,

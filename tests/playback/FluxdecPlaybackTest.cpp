@@ -7,8 +7,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "playback/AudioDevice.h"
@@ -34,20 +32,6 @@ std::string ProgramFolder()
 std::string SongPath(const char* name, const char* extension)
 {
     return ProgramFolder() + "data\\fluxdec-" + name + extension;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-double NowMillis()
-{
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 class FluxdecPlayback : public testing::Test {
@@ -91,7 +75,7 @@ protected:
 void FluxdecPlayback::PlayWholeSong(const char* name, int channels, int rate)
 {
     const std::string song = SongPath(name, ".mp3");
-    const std::string reference = ReadFile(SongPath(name, ".raw"));
+    const std::string reference = ReadWholeFile(SongPath(name, ".raw"));
     ASSERT_FALSE(reference.empty()) << "no reference decode";
 
     EXPECT_EQ(1, slot.MatchesExtension(song.c_str()));
@@ -139,15 +123,15 @@ TEST_F(FluxdecPlayback, WholeMonoSongPlaysExactlyTheDecodedPcm)
 TEST_F(FluxdecPlayback, StopAndCloseMidSongReturnsPromptly)
 {
     const std::string song = SongPath("long", ".mp3");
-    const std::string reference = ReadFile(SongPath("long", ".raw"));
+    const std::string reference = ReadWholeFile(SongPath("long", ".raw"));
     ASSERT_FALSE(reference.empty()) << "no reference decode";
     ASSERT_EQ(1, slot.OpenFile(song.c_str()));
     ASSERT_EQ(1, slot.Start());
     ASSERT_TRUE(WaitFor([&] { return timed.Finished().size() >= 20; }, 60000)) << "no playback";
 
-    const double before = NowMillis();
+    const double before = timed.Now();
     EXPECT_EQ(1, slot.StopAndClose());
-    const double took = NowMillis() - before;
+    const double took = timed.Now() - before;
     EXPECT_LT(took, 3000.0) << "the stop waits at most about a second for the decoder thread";
     EXPECT_EQ(nullptr, device.waveOut);
     EXPECT_EQ(nullptr, device.blockMemory);
