@@ -55,6 +55,12 @@ bool PcmOutput::WriteBytes(const void* data, size_t bytes) {
 
 bool PcmOutput::Write(const int16_t* samples, size_t count) {
     if (wav_ && !toStdout_ && dataBytes_ == 0 && count > 0 && !WriteHeader()) return false;
+    const uint16_t probe = 1;
+    if (*reinterpret_cast<const uint8_t*>(&probe) == 1) {  // a little-endian host: as they are
+        if (!WriteBytes(samples, 2 * count)) return false;
+        dataBytes_ += 2 * count;
+        return true;
+    }
     uint8_t buffer[4608];
     while (count > 0) {
         size_t n = count > sizeof buffer / 2 ? sizeof buffer / 2 : count;

@@ -170,13 +170,14 @@ void DecodeHuffman(Decoder* d, BitReader* br, int gr, int ch, uint32_t part2Star
             int used = int((e >> 8) & 31);
             w <<= used;
             const uint32_t flags = (e >> 4) & 15;  // v, w, x, y from bit 3 down
-            int32_t vals[4];
-            for (int k = 0; k < 4; ++k) {
-                vals[k] = 0;
-                if (flags & (8u >> k)) {
-                    vals[k] = (w >> 63) ? -1 : 1;
-                    w <<= 1;
-                    ++used;
+            int32_t vals[4] = {0, 0, 0, 0};
+            if (flags) {  // most quadruples are all zero: no sign bits
+                for (int k = 0; k < 4; ++k) {
+                    if (flags & (8u >> k)) {
+                        vals[k] = (w >> 63) ? -1 : 1;
+                        w <<= 1;
+                        ++used;
+                    }
                 }
             }
             if (pos + uint32_t(used) > end) break;
