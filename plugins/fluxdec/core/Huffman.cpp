@@ -5,6 +5,8 @@
 // with the lookup tables of generate_tables.py (one or two table reads per code, never a loop over
 // bits); the sorted tables of the sorted form are kept for DecodePairReference, which the tests use
 // to check the lookup tables against them.
+#include <cstring>
+
 #include "plugins/fluxdec/core/Stages.h"
 #include "plugins/fluxdec/core/Tables.h"
 
@@ -73,6 +75,31 @@ static void ClampQuant(Decoder* d, int* v) {
     if (*v > kMaxQuant) *v = kMaxQuant;
     d->faults |= kFaultQuantOverflow;
 }
+
+// A count1 quadruple's values from its flags (v, w, x, y from bit 3 down) and the sign bits that
+// follow the code, one per set flag in that order (first sign in the highest bit): a table
+// instead of a branch per value, since the signs are random.
+struct QuadTable {
+    int8_t signBits[16];
+    int8_t values[16][16][4];
+    constexpr QuadTable() : signBits(), values() {
+        for (int flags = 0; flags < 16; ++flags) {
+            int n = 0;
+            for (int k = 0; k < 4; ++k) n += (flags >> k) & 1;
+            signBits[flags] = int8_t(n);
+            for (int signs = 0; signs < (1 << n); ++signs) {
+                int next = n - 1;  // the first sign bit is the highest of `signs`
+                for (int k = 0; k < 4; ++k) {
+                    if (flags & (8 >> k)) {
+                        values[flags][signs][k] = int8_t(((signs >> next) & 1) ? -1 : 1);
+                        --next;
+                    }
+                }
+            }
+        }
+    }
+};
+constexpr QuadTable kQuad;
 
 // Decodes pairs for lines [from, to) with one table. Stops (leaving the rest 0) when the position
 // passes the end of the frame's main data: whatever would follow is damaged.
@@ -170,27 +197,21 @@ void DecodeHuffman(Decoder* d, BitReader* br, int gr, int ch, uint32_t part2Star
             int used = int((e >> 8) & 31);
             w <<= used;
             const uint32_t flags = (e >> 4) & 15;  // v, w, x, y from bit 3 down
-            int32_t vals[4] = {0, 0, 0, 0};
-            if (flags) {  // most quadruples are all zero: no sign bits
-                for (int k = 0; k < 4; ++k) {
-                    if (flags & (8u >> k)) {
-                        vals[k] = (w >> 63) ? -1 : 1;
-                        w <<= 1;
-                        ++used;
-                    }
-                }
-            }
+            const int signBits = kQuad.signBits[flags];
+            const uint32_t signs = signBits ? uint32_t(w >> (64 - signBits)) : 0;
+            used += signBits;
             if (pos + uint32_t(used) > end) break;
             pos += uint32_t(used);
-            q[line] = vals[0];
-            q[line + 1] = vals[1];
-            q[line + 2] = vals[2];
-            q[line + 3] = vals[3];
+            const int8_t* v = kQuad.values[flags][signs];
+            q[line] = v[0];
+            q[line + 1] = v[1];
+            q[line + 2] = v[2];
+            q[line + 3] = v[3];
             line += 4;
         }
     }
     d->lineCount[ch] = line;
-    for (int i = line; i < 576; ++i) q[i] = 0;
+    std::memset(q + line, 0, sizeof(int32_t) * size_t(576 - line));
     // The next channel starts exactly where this one's data ends, whatever was consumed.
     br->pos = end;
 }
