@@ -11,7 +11,7 @@ RATE = {1: [44100, 48000, 32000], 0: [22050, 24000, 16000]}
 
 class Frame:
     __slots__ = ("offset", "length", "mpeg1", "rate", "channels", "crc", "bitrate",
-                 "main_data_begin", "main_bytes", "skipped")
+                 "mode", "mode_extension", "main_data_begin", "main_bytes", "skipped")
 
     @property
     def samples(self):
@@ -53,7 +53,9 @@ def parse(data, skip_id3=True):
         f.mpeg1 = bool(mpeg1)
         f.bitrate = BITRATE[mpeg1][bitrate_index]
         f.rate = RATE[mpeg1][rate_index]
-        f.channels = 1 if (h >> 6) & 3 == 3 else 2
+        f.mode = (h >> 6) & 3
+        f.mode_extension = (h >> 4) & 3
+        f.channels = 1 if f.mode == 3 else 2
         f.crc = not (h >> 16) & 1
         padding = (h >> 9) & 1
         f.length = f.bitrate * (144000 if mpeg1 else 72000) // f.rate + padding
@@ -80,3 +82,49 @@ def parse(data, skip_id3=True):
 def parse_file(path, skip_id3=True):
     with open(path, "rb") as fh:
         return parse(fh.read(), skip_id3)
+
+
+class BitString:
+    """MSB-first reads from a short byte string (the side information)."""
+
+    def __init__(self, data):
+        self.value = int.from_bytes(data, "big")
+        self.size = len(data) * 8
+        self.pos = 0
+
+    def get(self, n):
+        self.pos += n
+        return (self.value >> (self.size - self.pos)) & ((1 << n) - 1)
+
+
+def side_info(data, f):
+    """The frame's side information: (scfsi per channel, one dict per granule and channel)."""
+    start = f.offset + 4 + (2 if f.crc else 0)
+    b = BitString(data[start:start + 32])
+    if f.mpeg1:
+        b.get(9)
+        b.get(5 if f.channels == 1 else 3)
+        scfsi = [b.get(4) for _ in range(f.channels)]
+    else:
+        b.get(8)
+        b.get(1 if f.channels == 1 else 2)
+        scfsi = [0] * f.channels
+    channels = []
+    for _ in range(2 if f.mpeg1 else 1):
+        for _ in range(f.channels):
+            g = {"part2_3_length": b.get(12), "big_values": b.get(9), "global_gain": b.get(8),
+                 "scalefac_compress": b.get(4 if f.mpeg1 else 9)}
+            if b.get(1):
+                g["block_type"], g["mixed_block_flag"] = b.get(2), b.get(1)
+                g["table_select"] = [b.get(5), b.get(5)]
+                g["subblock_gain"] = [b.get(3), b.get(3), b.get(3)]
+            else:
+                g["block_type"], g["mixed_block_flag"], g["subblock_gain"] = 0, 0, [0, 0, 0]
+                g["table_select"] = [b.get(5), b.get(5), b.get(5)]
+                b.get(4)
+                b.get(3)
+            g["preflag"] = b.get(1) if f.mpeg1 else 0
+            g["scalefac_scale"] = b.get(1)
+            g["count1table_select"] = b.get(1)
+            channels.append(g)
+    return scfsi, channels
