@@ -75,7 +75,8 @@ struct StreamReader {
 
 // Per channel: synthesis and overlap state that carries across granules.
 struct ChannelState {
-    float overlap[32][18];      // second half of each subband's last windowed transform
+    float overlap[18][32];      // [slot][subband]: second half of each subband's last windowed
+                                // transform
     float v[2][16][32];         // [buffer][write slot][sample]: recent V values (Synthesis.cpp)
     int32_t vPos;               // write slot 0 .. 15, decreasing
     int32_t vSel;               // current buffer 0 or 1

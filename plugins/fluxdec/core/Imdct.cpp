@@ -9,26 +9,39 @@
 // sums, divided by 2 cos((2p + 1) pi/36)). About 150 multiplications instead of 648.
 // Short blocks: three 12-point transforms, each an unfolded 6-point DCT-IV, windowed and added
 // into a 36-value block at 6 + 6w.
+#include <cstring>
+
 #include "plugins/fluxdec/core/Stages.h"
 #include "plugins/fluxdec/core/Tables.h"
 
 namespace fluxdec {
 
+// Lane types: the long transform is written once for T = float (one subband) and T = Float4
+// (four neighbouring subbands in the lanes of a vector, which the compiler maps to SSE on x86).
+// Lanes are computed independently with the same operations in the same order, so both give the
+// same floats for a subband.
+#if defined(__GNUC__) || defined(__clang__)
+typedef float Float4 __attribute__((vector_size(16)));
+#define FLUXDEC_HAVE_FLOAT4 1
+#endif
+
 // E(p) = sum over m = 0..8 of e(m) cos(pi (2p + 1) m / 18), p = 0..8. Rows p and 8 - p share the
 // even terms and negate the odd ones; row 4 is e0 - e2 + e4 - e6 + e8.
-static inline void Dct3Of9(const float e[9], float out[9]) {
+template <typename T>
+static inline void Dct3Of9(const T e[9], T out[9]) {
     for (int p = 0; p < 4; ++p) {
         const float* c = kDct9[p];
-        const float even = e[0] + e[2] * c[2] + e[4] * c[4] + e[6] * c[6] + e[8] * c[8];
-        const float odd = e[1] * c[1] + e[3] * c[3] + e[5] * c[5] + e[7] * c[7];
+        const T even = e[0] + e[2] * c[2] + e[4] * c[4] + e[6] * c[6] + e[8] * c[8];
+        const T odd = e[1] * c[1] + e[3] * c[3] + e[5] * c[5] + e[7] * c[7];
         out[p] = even + odd;
         out[8 - p] = even - odd;
     }
     out[4] = e[0] - e[2] + e[4] - e[6] + e[8];
 }
 
-void InverseMdctLong(const float in[18], int blockType, float overlap[18], float out[18]) {
-    float e[9], o[9];
+template <typename T>
+static inline void LongTransform(const T in[18], int blockType, T overlap[18], T out[18]) {
+    T e[9], o[9];
     e[0] = in[0];
     o[0] = in[1] + in[0];
     for (int m = 1; m < 9; ++m) {
@@ -36,12 +49,12 @@ void InverseMdctLong(const float in[18], int blockType, float overlap[18], float
         o[m] = in[2 * m + 1] + in[2 * m];
     }
     for (int m = 8; m > 0; --m) o[m] += o[m - 1];  // pair sums of the odd half
-    float even[9], odd[9];
+    T even[9], odd[9];
     Dct3Of9(e, even);
     Dct3Of9(o, odd);
-    float t[18];
+    T t[18];
     for (int p = 0; p < 9; ++p) {
-        const float od = odd[p] * kImdct36Odd[p];
+        const T od = odd[p] * kImdct36Odd[p];
         t[p] = (even[p] + od) * kImdct36Post[p];
         t[17 - p] = (even[p] - od) * kImdct36Post[17 - p];
     }
@@ -52,6 +65,10 @@ void InverseMdctLong(const float in[18], int blockType, float overlap[18], float
         overlap[i] = -t[8 - i] * w[i + 18];
         overlap[i + 9] = -t[i] * w[i + 27];
     }
+}
+
+void InverseMdctLong(const float in[18], int blockType, float overlap[18], float out[18]) {
+    LongTransform(in, blockType, overlap, out);
 }
 
 void InverseMdctShort(const float in[18], float overlap[18], float out[18]) {
@@ -77,29 +94,70 @@ void InverseMdctShort(const float in[18], float overlap[18], float out[18]) {
     }
 }
 
+#ifdef FLUXDEC_HAVE_FLOAT4
+static inline Float4 Load4(const float* p) {
+    Float4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+static inline void Store4(float* p, Float4 v) { std::memcpy(p, &v, sizeof v); }
+
+// Subbands sb .. sb + 3 (sb a multiple of 4), all long blocks of one type, in the lanes of vectors:
+// the overlap and the hybrid output are stored slot-major, so a slot's four values are
+// contiguous; the input lines are gathered.
+static void LongTransform4(const float* spectrum, int sb, int blockType, float (*overlap)[32],
+                           float (*hybrid)[32]) {
+    const float* x = spectrum + 18 * sb;
+    Float4 in[18], ov[18], out[18];
+    for (int k = 0; k < 18; ++k) {
+        in[k] = Float4{x[k], x[18 + k], x[36 + k], x[54 + k]};
+        ov[k] = Load4(&overlap[k][sb]);
+    }
+    LongTransform(in, blockType, ov, out);
+    const Float4 invert = {1.0f, -1.0f, 1.0f, -1.0f};  // odd subbands, odd slots
+    for (int i = 0; i < 18; ++i) {
+        Store4(&overlap[i][sb], ov[i]);
+        Store4(&hybrid[i][sb], (i & 1) ? out[i] * invert : out[i]);
+    }
+}
+#endif
+
 void HybridFilterBank(Decoder* d, int gr, int ch, int subbands) {
     const GranuleInfo& g = d->side.granule[gr][ch];
     const float* spectrum = d->spectrum[ch];
-    float (*overlap)[18] = d->channel[ch].overlap;
-    float out[18];
-    for (int sb = 0; sb < 32; ++sb) {
+    float (*overlap)[32] = d->channel[ch].overlap;
+    const int granuleType = g.windowSwitching ? g.blockType : 0;
+    auto typeOf = [&](int sb) { return (sb < 2 && g.mixedBlock && granuleType == 2) ? 0 : granuleType; };
+    for (int sb = 0; sb < 32;) {
+#ifdef FLUXDEC_HAVE_FLOAT4
+        if ((sb & 3) == 0 && sb + 4 <= subbands && granuleType != 2) {
+            LongTransform4(spectrum, sb, granuleType, overlap, d->hybrid);
+            sb += 4;
+            continue;
+        }
+#endif
+        float ov[18], out[18];
+        for (int i = 0; i < 18; ++i) ov[i] = overlap[i][sb];
         if (sb < subbands) {
-            int type = g.windowSwitching ? g.blockType : 0;
-            if (sb < 2 && g.mixedBlock && type == 2) type = 0;
+            const int type = typeOf(sb);
             if (type == 2)
-                InverseMdctShort(spectrum + 18 * sb, overlap[sb], out);
+                InverseMdctShort(spectrum + 18 * sb, ov, out);
             else
-                InverseMdctLong(spectrum + 18 * sb, type, overlap[sb], out);
+                InverseMdctLong(spectrum + 18 * sb, type, ov, out);
         } else {
             // All lines zero: the transform would yield the overlap alone and clear it.
             for (int i = 0; i < 18; ++i) {
-                out[i] = overlap[sb][i];
-                overlap[sb][i] = 0.0f;
+                out[i] = ov[i];
+                ov[i] = 0.0f;
             }
         }
         if (sb & 1)  // frequency inversion
             for (int i = 1; i < 18; i += 2) out[i] = -out[i];
-        for (int i = 0; i < 18; ++i) d->hybrid[i][sb] = out[i];
+        for (int i = 0; i < 18; ++i) {
+            d->hybrid[i][sb] = out[i];
+            overlap[i][sb] = ov[i];
+        }
+        ++sb;
     }
 }
 
