@@ -25,8 +25,8 @@ int MainDataBytes(const FrameHeader& h);     // frame length + padding - bytes b
 // --- StreamReader.cpp: reading from the call-back, ID3v2 skip, the bit reservoir
 // Reads exactly `bytes` bytes; returns false when the input ended first.
 bool ReadExact(StreamReader* r, void* buffer, int32_t bytes);
-// Skips leading ID3v2 tags and reads the first header's 4 bytes into headerBytes.
-// Returns kFrame, kEndOfStream or kNoSync... (only the read result; the header is parsed later).
+// Skips leading ID3v2 tags and reads the first header's 4 bytes into headerBytes. Returns kFrame
+// when the 4 bytes were read, kEndOfStream when the input ended, kNoSync for a malformed tag.
 Status ReadFirstHeaderBytes(StreamReader* r);
 // The size in bytes of the ID3v2 tag that `bytes` (10 bytes) starts, or -1 when it starts none.
 int64_t Id3v2TagBytes(const uint8_t bytes[10]);
@@ -56,9 +56,9 @@ void Requantise(Decoder* d, int granule, int channel);
 void JointStereo(Decoder* d, int granule);
 float GainFromExponent(int quarterSteps);    // 2^(A/4), 0 below 2^-127
 
-// --- AliasReduction.cpp: returns nothing; butterflies over boundaries 1 .. subbands-1 (and one
-// more, so that the lines spread into the next subband are kept).
-void ReduceAliases(float* spectrum, int subbandLimit);
+// --- AliasReduction.cpp: the butterflies across the subband boundaries 1 .. lastBoundary (at
+// most 31).
+void ReduceAliases(float* spectrum, int lastBoundary);
 
 // --- Imdct.cpp
 void InverseMdctLong(const float in[18], int blockType, float overlap[18], float out[18]);
