@@ -1,6 +1,7 @@
 // Scale factors, requantisation with short-block reordering, M/S and intensity stereo.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -217,4 +218,36 @@ TEST(JointStereo, ShortBlockIntensityFindsTheZeroRegionPerWindow) {
     EXPECT_EQ(d->intensityLine[line(0, 1)], 1);
     EXPECT_EQ(d->intensityLine[line(12, 2)], 1);
     EXPECT_EQ(d->spectrum[1][line(0, 1)], 0.0f);
+}
+
+// The two long subbands at the bottom of a mixed block are aliased like any long block's, so
+// their one boundary is reduced; pure short blocks have none and long blocks reduce every
+// boundary up to the last nonzero subband.
+TEST(AliasReduction, LongMixedAndShortBlocksReduceTheirOwnBoundaries) {
+    GranuleInfo g{};
+    EXPECT_EQ(AliasBoundaries(g, 32), 32);
+    EXPECT_EQ(AliasBoundaries(g, 5), 5);
+    EXPECT_EQ(AliasBoundaries(g, 0), 0);
+    g.windowSwitching = 1;
+    g.blockType = 1;  // a start block is long
+    EXPECT_EQ(AliasBoundaries(g, 7), 7);
+    g.blockType = 2;
+    EXPECT_EQ(AliasBoundaries(g, 7), 0);
+    g.mixedBlock = 1;
+    EXPECT_EQ(AliasBoundaries(g, 7), 1);
+    EXPECT_EQ(AliasBoundaries(g, 1), 1);  // the butterflies spill into subband 1
+    EXPECT_EQ(AliasBoundaries(g, 0), 0);
+
+    // Only lines 10..25 around the boundary between subbands 0 and 1 change.
+    float x[576];
+    for (int i = 0; i < 576; ++i) x[i] = 1.0f + i;
+    float reduced[576];
+    std::copy(x, x + 576, reduced);
+    ReduceAliases(reduced, AliasBoundaries(g, 32));
+    for (int i = 0; i < 576; ++i) {
+        if (i >= 10 && i <= 25) continue;
+        EXPECT_EQ(reduced[i], x[i]) << "line " << i;
+    }
+    EXPECT_NE(reduced[17], x[17]);
+    EXPECT_NE(reduced[18], x[18]);
 }

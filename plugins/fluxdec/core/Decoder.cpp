@@ -59,12 +59,13 @@ static void DecodeGranule(Decoder* d, BitReader* br, int gr, int16_t* pcm) {
         const GranuleInfo& g = d->side.granule[gr][ch];
         float* x = d->spectrum[ch];
         int subbands = NonzeroSubbands(x);
-        if (!(g.windowSwitching && g.blockType == 2) && subbands > 0) {
-            ReduceAliases(x, subbands);
+        const int boundaries = AliasBoundaries(g, subbands);
+        if (boundaries > 0) {
+            ReduceAliases(x, boundaries);
             // The butterflies carry lines into the next subband: transform it too. Together with
             // passing the overlap of the all-zero subbands above, this is exactly the transform of
             // all 32 subbands.
-            if (subbands < 32) ++subbands;
+            if (boundaries == subbands && subbands < 32) ++subbands;
         }
         HybridFilterBank(d, gr, ch, subbands);
         SynthesiseGranule(&d->channel[ch], d->hybrid, pcm + gr * 576 * channels + ch, channels);

@@ -59,6 +59,9 @@ float GainFromExponent(int quarterSteps);    // 2^(A/4), 0 below 2^-127
 // --- AliasReduction.cpp: the butterflies across the subband boundaries 1 .. lastBoundary (at
 // most 31).
 void ReduceAliases(float* spectrum, int lastBoundary);
+// How many subband boundaries of this granule get alias reduction, given the number of subbands
+// that hold nonzero lines.
+int AliasBoundaries(const GranuleInfo& g, int nonzeroSubbands);
 
 // --- Imdct.cpp
 void InverseMdctLong(const float in[18], int blockType, float overlap[18], float out[18]);
