@@ -11,16 +11,22 @@
 // when gFailAfter reaches 0, the next one fails.
 static int gFailAfter = -1;
 
-static void* TryAllocate(std::size_t size)
+static bool AllocationMayGoOn()
 {
     if (gFailAfter == 0)
-        return nullptr;
+        return false;
     if (gFailAfter > 0)
         --gFailAfter;
-    return ::operator new(size);
+    return true;
 }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return TryAllocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return TryAllocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return AllocationMayGoOn() ? ::operator new(size) : nullptr;
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return AllocationMayGoOn() ? ::operator new[](size) : nullptr;
+}
 
 namespace {
 
