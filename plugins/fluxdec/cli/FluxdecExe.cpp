@@ -13,6 +13,7 @@
 #include <string>
 
 #include "plugins/api/PluginApi.h"
+#include "plugins/fluxdec/cli/Arguments.h"
 #include "plugins/fluxdec/cli/WavWriter.h"
 
 namespace {
@@ -51,23 +52,14 @@ int32_t HostClose(void* context, int32_t) {
     return 1;
 }
 
-int Usage() {
-    std::fprintf(stderr, "usage: fluxdec IN.mp3 OUT.wav\n       fluxdec --raw IN.mp3 OUT|-\n");
-    return 2;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool raw = false;
-    int arg = 1;
-    if (arg < argc && std::strcmp(argv[arg], "--raw") == 0) {
-        raw = true;
-        ++arg;
-    }
-    if (argc - arg != 2) return Usage();
-    const char* inPath = argv[arg];
-    const std::string outPath = argv[arg + 1];
+    fluxdec::Arguments args;
+    if (!fluxdec::ParseArguments(argc, argv, &args)) return 2;
+    const bool raw = args.raw;
+    const char* inPath = args.inPath;
+    const std::string& outPath = args.outPath;
 
     char exePath[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, exePath, MAX_PATH);

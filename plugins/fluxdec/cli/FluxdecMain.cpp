@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "plugins/fluxdec/cli/Arguments.h"
 #include "plugins/fluxdec/cli/WavWriter.h"
 #include "plugins/fluxdec/core/Fluxdec.h"
 
@@ -19,25 +20,16 @@ int32_t ReadFile(void* context, void* buffer, int32_t bytes) {
     return int32_t(std::fread(buffer, 1, size_t(bytes), static_cast<FILE*>(context)));
 }
 
-int Usage() {
-    std::fprintf(stderr, "usage: fluxdec IN.mp3 OUT.wav\n       fluxdec --raw IN.mp3 OUT|-\n");
-    return 2;
-}
-
 fluxdec::Decoder gDecoder;  // about 90 KB: static rather than on the stack
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool raw = false;
-    int arg = 1;
-    if (arg < argc && std::strcmp(argv[arg], "--raw") == 0) {
-        raw = true;
-        ++arg;
-    }
-    if (argc - arg != 2) return Usage();
-    const char* inPath = argv[arg];
-    const std::string outPath = argv[arg + 1];
+    fluxdec::Arguments args;
+    if (!fluxdec::ParseArguments(argc, argv, &args)) return 2;
+    const bool raw = args.raw;
+    const char* inPath = args.inPath;
+    const std::string& outPath = args.outPath;
 
     FILE* in = std::fopen(inPath, "rb");
     if (!in) {

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Compiles Corvane.rc with windres into a .res file and checks what the program will find in it.
 
-    resources/check_resource_script.py [WINDRES]
+    tests/resources/check_resource_script.py [WINDRES]
 
 Checks every resource's type and identifier, that pictures are stored byte for byte, the cursor's
 hot spot, the icon group's three images, and the two dialog templates control by control (style,
@@ -14,7 +14,7 @@ import subprocess
 import sys
 import tempfile
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources")
 sys.path.insert(0, HERE)
 
 import generate_art  # noqa: E402
