@@ -86,6 +86,19 @@ BOOL CALLBACK CountCorvaneWindows(HWND window, LPARAM count)
     return TRUE;
 }
 
+// The window exists before the program shows it (plug-ins load in between): waits for it to
+// become visible.
+bool WaitUntilVisible(HWND window, DWORD millis)
+{
+    const DWORD start = GetTickCount();
+    while (!IsWindowVisible(window)) {
+        if (GetTickCount() - start >= millis)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
 int CorvaneWindowCount()
 {
     int count = 0;
@@ -120,7 +133,7 @@ TEST_F(StartUpTest, MainWindowOpensAndClosingItWritesTheSettings)
     ASSERT_TRUE(player.started);
     HWND window = WaitForMainWindow(10000);
     ASSERT_NE(window, nullptr) << "no window of class and title \"Corvane\"";
-    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(WaitUntilVisible(window, 10000));
     EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & (WS_POPUP | WS_SYSMENU), WS_POPUP | WS_SYSMENU);
     EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     RECT bounds;
@@ -163,6 +176,8 @@ TEST_F(StartUpTest, HostileCopyDataLeavesThePlayerRunning)
     ASSERT_TRUE(player.started);
     HWND window = WaitForMainWindow(10000);
     ASSERT_NE(window, nullptr);
+    // Shown means started: before that the messages could reach the default handling instead.
+    ASSERT_TRUE(WaitUntilVisible(window, 10000));
 
     std::vector<char> unterminated(5000, 'x');
     const struct {
