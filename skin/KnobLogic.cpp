@@ -49,13 +49,17 @@ int32_t GrabFactor(const SkinRect& bounds, int32_t x, int32_t y) {
 }
 
 KnobStep KnobPress(ButtonLogic& button, KnobFields& knob, bool inside, int32_t x, int32_t y) {
+    // A drag whose release went to another window (the capture was taken away) is still in
+    // progress, with the cursor hidden once. Hiding it again would leave the platform's count
+    // one below visible after the next release: the cursor would stay hidden over the window.
+    const bool alreadyHidden = button.tracking != 0;
     const ButtonStep pressed = button.Press(inside);
     KnobStep step;
     if (pressed.result == 0) return step;
     step.result = 1;
     step.capture = pressed.capture;
     step.redraw = pressed.redraw;
-    step.hideCursor = true;
+    step.hideCursor = !alreadyHidden;
     knob.grab = GrabFactor(button.bounds, x, y);
     return step;
 }

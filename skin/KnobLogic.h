@@ -54,7 +54,8 @@ SkinPoint KnobCentre(const SkinRect& bounds);
 int32_t GrabFactor(const SkinRect& bounds, int32_t x, int32_t y);
 
 // The press: the button's press (hit test, tracking, toggle rule, capture, redraw); when it
-// succeeds the cursor is hidden and the leverage of the press point is taken.
+// succeeds the cursor is hidden (unless a drag that lost its release still hides it) and the
+// leverage of the press point is taken.
 KnobStep KnobPress(ButtonLogic& button, KnobFields& knob, bool inside, int32_t x, int32_t y);
 
 // One movement during a drag to (x, y). Steps the state through the frame count, turns the

@@ -216,6 +216,22 @@ TEST(KnobLogicTest, ReleaseAnywhereEndsTheDragAndShowsTheCursor) {
     EXPECT_FALSE(step.releaseCapture);
 }
 
+TEST(KnobLogicTest, PressAfterALostReleaseDoesNotHideTheCursorTwice) {
+    // The capture was taken away mid-drag, so the release went elsewhere; the user presses again.
+    TestKnob volume = VolumeKnob();
+    int32_t hidden = 0;  // the platform's display count below visible
+    const auto count = [&hidden](const KnobStep& step) {
+        if (step.hideCursor) ++hidden;
+        if (step.showCursor) --hidden;
+    };
+    count(volume.Press(158, 152));
+    count(volume.Drag(158, 150));
+    count(volume.Press(158, 152));
+    EXPECT_EQ(volume.button.tracking, 1);
+    count(volume.Release());
+    EXPECT_EQ(hidden, 0) << "the one release must make the cursor visible again";
+}
+
 TEST(KnobLogicTest, IdleKnobIgnoresDrags) {
     TestKnob seek = SeekKnob();
     const KnobStep step = seek.Drag(120, 100);
