@@ -3,13 +3,16 @@
 ButtonStep ButtonLogic::Press(bool inside) {
     ButtonStep step;
     if (!inside) return step;
-    tracking = 1;
     if (isToggle) {
-        savedState = state;
-        state = state == 1 ? 0 : 1;
+        // A press whose release went to another window (the capture was taken away) is still
+        // in progress: it keeps the state it began from, or the next release inside would take
+        // the pressed look for the starting state and leave the toggle where it was.
+        if (!tracking) savedState = state;
+        state = savedState == 1 ? 0 : 1;
     } else {
         state = 1;
     }
+    tracking = 1;
     step.result = 1;
     step.capture = true;
     step.redraw = true;

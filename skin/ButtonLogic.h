@@ -34,7 +34,8 @@ public:
 
     // A press at a point that is `inside` the button or not. Outside: result 0, nothing
     // changes. Inside: starts the press (push button down, toggle flipped), captures the mouse,
-    // redraws, result 1.
+    // redraws, result 1. A press while one is still in progress (its release went elsewhere)
+    // continues it: a toggle shows the pressed look of the state that press began from.
     ButtonStep Press(bool inside);
     // A movement while pressed: inside shows the pressed look (result 1), outside the resting
     // look (result 0). Result 0 and nothing else while idle.

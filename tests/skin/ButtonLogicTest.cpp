@@ -128,6 +128,18 @@ TEST(ButtonLogicTest, ToggleReleasedOutsideKeepsItsState) {
     EXPECT_EQ(button.state, 1) << "was on, stays on";
 }
 
+TEST(ButtonLogicTest, TogglePressedAgainAfterALostReleaseStillTurnsOn) {
+    // The capture was taken away mid-press, so the release went elsewhere; the user presses
+    // again, still seeing the pressed look, and releases inside.
+    ButtonLogic button = ToggleButton();
+    button.Press(true);
+    button.Move(true);
+    EXPECT_EQ(button.Press(true).result, 1);
+    EXPECT_EQ(button.state, 1) << "the pressed look of the press that began from off";
+    EXPECT_EQ(button.Release(true).result, 1);
+    EXPECT_EQ(button.state, 1) << "a click on a toggle that was off leaves it on";
+}
+
 TEST(ButtonLogicTest, ToggleAndIsOn) {
     ButtonLogic toggle = ToggleButton();
     ButtonStep step = toggle.Toggle();
