@@ -4,10 +4,15 @@
 
 #include "skin/GdiHandles.h"
 
+// Far beyond any map (the largest is 426 x 350); it keeps width x height, and the 32-bit copy of
+// the pixels, well inside what a 32-bit process can address.
+constexpr uint64_t kMaxMapPixels = uint64_t{1} << 24;
+
 bool ScanBitmap(HBITMAP bitmap, int32_t x, int32_t y, bool invert, bool flood, RegionScan& scan) {
     BITMAP info{};
     if (bitmap == nullptr || GetObjectA(bitmap, sizeof info, &info) == 0 || info.bmWidth <= 0 ||
-        info.bmHeight <= 0) {
+        info.bmHeight <= 0 ||
+        static_cast<uint64_t>(info.bmWidth) * static_cast<uint64_t>(info.bmHeight) > kMaxMapPixels) {
         return false;
     }
     const int32_t width = info.bmWidth;

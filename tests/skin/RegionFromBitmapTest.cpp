@@ -119,6 +119,17 @@ TEST(RegionFromBitmapTest, SamplePointOutsideTheBitmapGivesAnEmptyRegion) {
     }
 }
 
+TEST(RegionFromBitmapTest, BitmapsFarLargerThanAnyMapGiveAnEmptyRegion) {
+    // On a 32-bit system width x height of a big enough bitmap would wrap around and the pixel
+    // copy would be too small for what GetDIBits writes; such bitmaps are refused before that.
+    OwnedBitmap huge(CreateBitmap(4097, 4097, 1, 1, nullptr));
+    ASSERT_TRUE(huge);
+    OwnedRegion region(RegionFromBitmap(huge.Get(), 0, 0, 0, 1));
+    ASSERT_TRUE(region);
+    RECT box{};
+    EXPECT_EQ(GetRgnBox(region.Get(), &box), NULLREGION);
+}
+
 TEST(RegionFromBitmapTest, SelectionsOfThousandsOfRectanglesAreCutWhole) {
     // A checkerboard needs one rectangle per selected pixel: 5000 here, well past the 2048 that
     // a fixed buffer would hold.
