@@ -24,7 +24,7 @@ struct CaptureHost {
     HANDLE closed;          // owned: set by HostAudioClose
     int32_t sampleRate = 0;
     int32_t channels = 0;
-    long writes = 0;
+    volatile LONG writes = 0;  // counted on the decoder thread, watched by the main thread
     bool writeFailed = false;
 };
 
@@ -38,7 +38,7 @@ int32_t HostOpen(void* context, int32_t rate, int32_t channels, int32_t) {
 
 int32_t HostWrite(void* context, int32_t length, const void* data, int32_t) {
     CaptureHost* host = static_cast<CaptureHost*>(context);
-    ++host->writes;
+    InterlockedIncrement(&host->writes);
     if (length <= 0 || !data) return 0;
     if (!host->out->Write(static_cast<const int16_t*>(data), size_t(length / 2))) {
         host->writeFailed = true;
@@ -107,12 +107,24 @@ int main(int argc, char** argv) {
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&t0);
     record.Start(&record);
-    WaitForSingleObject(host.closed, INFINITE);  // HostAudioClose at the end of the stream
+    // HostAudioClose comes at the end of the stream. A plug-in whose decoder thread never ran (or
+    // died) would never call it: a few seconds without a single block means it will not.
+    bool stalled = false;
+    for (LONG seen = -1; WaitForSingleObject(host.closed, 5000) == WAIT_TIMEOUT; seen = host.writes) {
+        if (host.writes == seen) {
+            stalled = true;
+            break;
+        }
+    }
     QueryPerformanceCounter(&t1);
     record.Stop(&record);
     record.CloseFile(&record);
     CloseHandle(host.closed);
 
+    if (stalled) {
+        std::fprintf(stderr, "fluxdec: the plug-in stopped decoding without closing its output\n");
+        return 1;
+    }
     if (!out.Close(&error) || host.writeFailed) {
         std::fprintf(stderr, "fluxdec: %s\n", error.empty() ? "cannot write output" : error.c_str());
         return 1;
@@ -121,7 +133,7 @@ int main(int argc, char** argv) {
     const double seconds = host.channels > 0 && host.sampleRate > 0
                                ? double(out.BytesWritten()) / (2.0 * host.channels * host.sampleRate)
                                : 0.0;
-    std::fprintf(stderr, "fluxdec: %ld frames, %d Hz, %d channel%s, %.1fx real time\n", host.writes,
+    std::fprintf(stderr, "fluxdec: %ld frames, %d Hz, %d channel%s, %.1fx real time\n", long(host.writes),
                  int(host.sampleRate), int(host.channels), host.channels == 1 ? "" : "s",
                  elapsed > 0 ? seconds / elapsed : 0.0);
     return 0;
