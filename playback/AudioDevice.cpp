@@ -162,15 +162,17 @@ int32_t AudioDevice::Close(int32_t immediate)
         }
     }
 
-    if (blockMemory != nullptr) {
-        HGLOBAL memory = GlobalHandle(blockMemory);
-        GlobalFree(memory);
+    // The ring and the device are forgotten before they are released: a draining close whose
+    // thread is terminated (a plug-in's last resort when it stops) then leaves a leak at worst,
+    // never a second release by the immediate close that follows.
+    if (void* memory = blockMemory) {
         blockMemory = nullptr;
+        GlobalFree(GlobalHandle(memory));
     }
 
-    if (waveOut != nullptr) {
-        api->Close(waveOut);
+    if (HWAVEOUT device = waveOut) {
         waveOut = nullptr;
+        api->Close(device);
     }
     return 0;
 }
