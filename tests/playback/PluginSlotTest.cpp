@@ -8,7 +8,7 @@
 
 #include "playback/HostAudio.h"
 #include "playback/PluginSlot.h"
-#include "tests/playback/MessageBoxWatcher.h"
+#include "tests/support/MessageBoxWatcher.h"
 #include "tests/playback/plugins/TestPluginControl.h"
 
 namespace {

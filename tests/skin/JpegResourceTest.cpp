@@ -6,11 +6,13 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "skin/GdiHandles.h"
 #include "tests/skin/JpegTestFiles.h"
 #include "tests/skin/TestIds.h"
 #include "tests/skin/WinTestSupport.h"
+#include "tests/support/MessageBoxWatcher.h"
 
 namespace {
 
@@ -70,10 +72,11 @@ TEST(JpegResourceTest, MissingResourceShowsTheFatalErrorBoxAndGivesNull) {
     const std::string temp = JpegTempFilePath();
     MessageBoxWatcher watcher("JPEG Fatal Error");
     const HBITMAP bitmap = LoadJpegResource(kTestMissingId);
-    ASSERT_TRUE(watcher.Finish()) << "no \"JPEG Fatal Error\" box appeared";
+    const std::vector<SeenMessageBox> seen = watcher.Seen();
+    ASSERT_FALSE(seen.empty()) << "no \"JPEG Fatal Error\" box appeared";
     EXPECT_EQ(bitmap, nullptr);
-    EXPECT_NE(watcher.Text().find("Empty input file"), std::string::npos) << watcher.Text();
-    EXPECT_TRUE(watcher.HasStopIcon());
+    EXPECT_NE(seen[0].text.find("Empty input file"), std::string::npos) << seen[0].text;
+    EXPECT_TRUE(seen[0].stopIcon);
     EXPECT_FALSE(FileExists(temp)) << temp << " was left behind";
 }
 
@@ -83,9 +86,10 @@ TEST(JpegResourceTest, UnreadableFileShowsTheOpenErrorBox) {
     int32_t width = 1;
     int32_t height = 1;
     EXPECT_EQ(DecodeJpegFile(path.c_str(), width, height), nullptr);
-    ASSERT_TRUE(watcher.Finish()) << "no \"Jpeg Error\" box appeared";
-    EXPECT_NE(watcher.Text().find("Can't open " + path), std::string::npos) << watcher.Text();
-    EXPECT_FALSE(watcher.HasStopIcon());
+    const std::vector<SeenMessageBox> seen = watcher.Seen();
+    ASSERT_FALSE(seen.empty()) << "no \"Jpeg Error\" box appeared";
+    EXPECT_NE(seen[0].text.find("Can't open " + path), std::string::npos) << seen[0].text;
+    EXPECT_FALSE(seen[0].stopIcon);
     EXPECT_EQ(width, 0);
     EXPECT_EQ(height, 0);
 }

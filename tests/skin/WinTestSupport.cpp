@@ -51,49 +51,6 @@ uint32_t PixelAt(HDC dc, int32_t x, int32_t y) {
 
 namespace {
 
-// Sets the bool at `param` when `child` is a static control showing an icon.
-BOOL CALLBACK NoteIcon(HWND child, LPARAM param) {
-    if (SendMessageA(child, STM_GETICON, 0, 0) != 0) *reinterpret_cast<bool*>(param) = true;
-    return TRUE;
-}
-
-}  // namespace
-
-MessageBoxWatcher::MessageBoxWatcher(std::string caption, DWORD timeoutMs)
-    : caption_(std::move(caption)), thread_([this, timeoutMs] { Watch(timeoutMs); }) {}
-
-MessageBoxWatcher::~MessageBoxWatcher() { Finish(); }
-
-bool MessageBoxWatcher::Finish() {
-    if (thread_.joinable()) thread_.join();
-    return found_;
-}
-
-void MessageBoxWatcher::Watch(DWORD timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-        HWND box = FindWindowA("#32770", caption_.c_str());
-        if (box != nullptr) {
-            DWORD process = 0;
-            GetWindowThreadProcessId(box, &process);
-            if (process == GetCurrentProcessId()) {
-                char text[1024] = {};
-                // The message box's text is the static control with the identifier 0xFFFF.
-                GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                text_ = text;
-                // Its icon, when it has one, is a static control showing an icon.
-                EnumChildWindows(box, NoteIcon, reinterpret_cast<LPARAM>(&stopIcon_));
-                PostMessageA(box, WM_COMMAND, IDOK, 0);
-                found_ = true;
-                return;
-            }
-        }
-        Sleep(10);
-    }
-}
-
-namespace {
-
 LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -1,13 +1,11 @@
-// Helpers for the skin's Windows tests: bitmaps made from pixel arrays, pixel read-back, a
-// watcher that answers message boxes, and a hidden owner window.
+// Helpers for the skin's Windows tests: bitmaps made from pixel arrays, pixel read-back and a
+// hidden owner window.
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
 #include <string>
-#include <thread>
 #include <vector>
 
 // A 32-bit top-down device-independent bitmap made from 0x00RRGGBB pixels; owned by the caller.
@@ -21,30 +19,6 @@ std::vector<uint32_t> ReadBitmap(HBITMAP bitmap, int32_t& width, int32_t& height
 
 // The colour at (x, y) of a drawing context as 0x00RRGGBB (GetPixel gives 0x00BBGGRR).
 uint32_t PixelAt(HDC dc, int32_t x, int32_t y);
-
-// Answers the first message box with the given caption that this process shows: reads its
-// text, remembers both, and presses OK. Gives up after `timeoutMs`, so a test never hangs.
-class MessageBoxWatcher {
-public:
-    MessageBoxWatcher(std::string caption, DWORD timeoutMs = 10000);
-    ~MessageBoxWatcher();
-    MessageBoxWatcher(const MessageBoxWatcher&) = delete;
-    MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
-
-    // Waits for the watcher to finish; true when a box was found and dismissed.
-    bool Finish();
-    const std::string& Text() const { return text_; }
-    bool HasStopIcon() const { return stopIcon_; }
-
-private:
-    void Watch(DWORD timeoutMs);
-
-    std::string caption_;
-    std::string text_;
-    bool stopIcon_ = false;
-    std::atomic<bool> found_{false};
-    std::thread thread_;
-};
 
 // A hidden popup window of the given client size, destroyed with the object.
 class TestWindow {

@@ -1,5 +1,6 @@
 // Reads and dismisses message boxes from a thread of its own, so that a test can call code that
-// shows one on the test's thread.
+// shows one on the test's thread. A box is modal: when the call that showed it returns, Seen()
+// already holds it.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +16,7 @@ struct SeenMessageBox {
     std::string caption;
     std::string text;     // the box's static texts, joined by '\n'
     std::string buttons;  // the texts of its buttons, joined by '\n'
+    bool stopIcon = false;  // it shows an icon (the program's boxes show only the stop icon)
 };
 
 class MessageBoxWatcher {

@@ -1,4 +1,4 @@
-#include "tests/playback/MessageBoxWatcher.h"
+#include "tests/support/MessageBoxWatcher.h"
 
 #include <algorithm>
 
@@ -18,7 +18,10 @@ BOOL CALLBACK CollectTexts(HWND child, LPARAM param)
     GetClassNameA(child, className, sizeof className);
     char text[1024] = {};
     GetWindowTextA(child, text, sizeof text);
-    if (lstrcmpiA(className, "Static") == 0 && text[0] != '\0')
+    const bool isStatic = lstrcmpiA(className, "Static") == 0;
+    if (isStatic && SendMessageA(child, STM_GETICON, 0, 0) != 0)
+        box.stopIcon = true;
+    if (isStatic && text[0] != '\0')
         Append(box.text, text);
     else if (lstrcmpiA(className, "Button") == 0 && IsWindowVisible(child))
         Append(box.buttons, text);
