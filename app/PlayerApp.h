@@ -1,35 +1,94 @@
 // The one application object: everything the main window, the player control and the paint
 // thread work on. It is a global built before the program's entry runs (app/Globals.cpp) and
 // reached from window procedures through the main window's user-data slot.
+//
+// Two threads drive playback: the user-interface thread (buttons, drops, another instance, the
+// playlist window) and the paint thread (its end-of-song advance and position polling). Every
+// operation below that opens, stops or advances a song, or reads or changes the playlist, takes
+// `playback` itself (app/PlaybackLock.h has the lock order).
 #pragma once
 
 #include <windows.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <cstdint>
 
 #include "app/HandedPath.h"
+#include "app/PlaybackLock.h"
 #include "playback/AudioDevice.h"
 #include "playlist/PlayList.h"
+#include "playlist/PlayListWindow.h"
+#include "skin/BitmapFont.h"
+#include "skin/PixelImage.h"
+#include "skin/SkinWidgets.h"
+#include "skin/Surface.h"
+#include "skin/WindowDragger.h"
 
 class PluginSlot;
 
 inline constexpr char kMainWindowClass[] = "Corvane";
 inline constexpr char kMainWindowTitle[] = "Corvane";
 inline constexpr int kMaxPluginSlots = 20;
+inline constexpr int kVisBufferBytes = 2304;  // four blocks of 576 signed 8-bit values
+inline constexpr int kSeekFrames = 12;
 
 class PlayerApp {
 public:
+    // Built first and destroyed last: everything below may need it while it goes.
+    PlaybackLock playback;
+
     // Members in construction order; destruction runs the other way.
-    AudioDevice audio;             // the one output that every plug-in's call-backs feed
-    int32_t currentIndex = 0;      // the current playlist entry, 0-based
-    PlayList playlist;             // the songs; shared with the playlist window
+    PixelImage visImage;              // 128 x 64: the visualisation is drawn here
+    AudioDevice audio;                // the one output that every plug-in's call-backs feed
+    volatile LONG fullRepaint = 0;    // 1 while OnPaint composes the whole window
+    HANDLE paintMutex = nullptr;      // serialises all drawing into the window and backBuffer
+    int32_t visModes = 1;             // bit 1: dot scope, bit 2: bar scope
+    int32_t lastShownSecond = 0;      // the position last drawn by DrawTime, whole seconds
+    int32_t visIdleFrames = 0;        // frames in a row without new visual data
+    DWORD paintThreadId = 0;
+    double progressAngle = 0.0;       // radians shown by the progress ring now
+    int8_t visBuffer[kVisBufferBytes] = {};
+    volatile LONG seekPreview = -1;   // percent while the seek knob is held, else -1
+    WindowDragger dragger;
+    PlayListWindow playlistWindow;
+    HICON windowIcon = nullptr;
+    int32_t currentIndex = 0;         // the current playlist entry, 0-based
+    PlayList playlist;                // the songs; shared with the playlist window
     char titleText[kPathChars] = {};
-    int32_t songLoaded = 0;        // 1 after a song was started, 0 after it was halted
-    int32_t currentPlugin = 0;     // index into pluginSlots of the slot playing the current song
-    HWND window = nullptr;         // the main window; cleared when it is destroyed
+    HANDLE paintThread = nullptr;
+    volatile LONG titleScroll = 0;    // pixels the title is shifted right
+    int32_t titleWidth = 0;           // 12 pixels per character
+    volatile LONG songLoaded = 0;     // 1 after a song was started, 0 after it was halted
+    BitmapFont skinFont;
+    int32_t currentPlugin = 0;        // index into pluginSlots of the slot playing the song
+    // The paint thread runs while this holds the main window; cleared when it is destroyed.
+    std::atomic<HWND> window{nullptr};
     HINSTANCE instance = nullptr;
     WNDCLASSA windowClass = {};
+
+    // Regions, cut from the control map (owned; deleted by CleanUp).
+    HRGN windowShape = nullptr;
+    HRGN minimizeRegion = nullptr, blank2Region = nullptr, closeRegion = nullptr,
+         playlistRegion = nullptr, blank1Region = nullptr, toggle1Region = nullptr,
+         toggle2Region = nullptr, previousRegion = nullptr, playRegion = nullptr,
+         pluginRegion = nullptr, nextRegion = nullptr, volumeRegion = nullptr,
+         seekRegion = nullptr;
+    HRGN titleRegion = nullptr;
+    HRGN timeRegion = nullptr;
+    HRGN volumeDotRegion = nullptr;
+    HRGN progressRegion = nullptr;
+
+    SkinButton minimizeButton, blankButton2, closeButton, playlistButton, blankButton1,
+        blankToggle1, blankToggle2, previousButton, playButton, pluginButton, nextButton;
+    SkinKnob volumeKnob, seekKnob;
+
+    Surface skinNormal;
+    Surface skinLit;
+    Surface volumeDot;
+    Surface seekFrames[kSeekFrames];
+    Surface backBuffer;
+
     int32_t windowWidth = 177;
     int32_t windowHeight = 292;
     char programDir[kPathChars] = {};       // ends in a backslash
@@ -41,41 +100,96 @@ public:
     PlayerApp(const PlayerApp&) = delete;
     PlayerApp& operator=(const PlayerApp&) = delete;
 
+    // Start-up and shut-down.
     // Returns 1 when the main window was created, 0 when the command line was handed to a
     // running instance or the window could not be made.
     int StartUp(HINSTANCE programInstance, const char* commandLine);
     // Runs until the main window's destruction posts the quit message; returns its exit code.
     int RunMessageLoop();
-    // Releases what StartUp set up; copes with a partial start-up.
+    // Ends the paint thread, the song and every handle StartUp made; copes with a partial start.
     void CleanUp();
 
-    // Window messages, called by MainWndProc.
-    void OnDestroy();
-    void OnCopyData(const COPYDATASTRUCT* data);
-
+    // Main window set-up.
+    // Loads the pictures, cuts the regions and loads the font; always 1.
+    int LoadSkin(HINSTANCE programInstance);
+    // Binds the controls, shapes the window, loads the plug-ins and starts the paint thread.
+    void SetUpWindow();
     // Loads every "*.cvp" library in the program's folder into a plug-in slot, at most
     // kMaxPluginSlots; a library that fails to load keeps its slot.
     void LoadPlugins();
 
+    // Window messages, called by MainWndProc.
+    void OnDestroy();
+    void OnCopyData(const COPYDATASTRUCT* data);
+    void OnMouseMove(int32_t x, int32_t y);
+    void OnLeftButtonDown(int32_t x, int32_t y);
+    void OnLeftButtonUp(int32_t x, int32_t y);
+    void OnLeftButtonDoubleClick(int32_t x, int32_t y);
+    // 1 when a knob set the cursor.
+    int OnSetCursor();
+    void OnChar(WPARAM character);
+
+    // Commands.
+    void ShowPlaylistWindow();
+    void PlayButtonClicked();
+    void BeginSeekPreview();
+    void AdjustSeekPreview(int32_t change);
+    void CommitSeek();
+
     // Player control: which song plays on which plug-in.
-    // Adds a song given by the user (command line, another instance, a drop). Songs that no
-    // plug-in claims are not added.
+    // Adds a song given by the user (command line, another instance, a drop, the open dialog).
+    // Songs that no plug-in claims are not added.
     void AddToPlaylist(const char* path);
     // Opens and starts the entry at currentIndex on the first plug-in that claims it; returns
     // the plug-in's answer to opening the file, or 0.
     int PlayCurrent();
     // Stops and closes the current song; returns the slot's answer, or 0 without a slot.
     int HaltSong();
+    // HaltSong, and the title stops scrolling.
+    void StopSong();
+    // Plays entry `index`: 1 when it is in the list, else the song halts and the answer is 0.
+    int SelectEntry(int32_t index);
+    void NextSong();
+    void PreviousSong();
     // The current plug-in's answer to whether it plays; 0 without a slot.
     int IsSongPlaying();
-    // A song handed over singly (dropped, or sent by another instance) plays at once when it is
-    // the only one.
-    void PlayIfOnlySong();
+    // The open dialog: the chosen file joins the end of the playlist without playing.
+    void OpenMediaDialog();
+    // Adds the dropped files (and plays the song when it is the only one); releases the drop.
     void DropFiles(HDROP drop);
+    // Position and length of the current song in milliseconds, -1 when unknown.
+    int32_t CurrentPosition();
+    int32_t CurrentLength();
+
+    // Painting (the paint thread and the main thread's repaint).
+    void OnPaint();
+    void PaintFrame(HDC dc);
+    void DrawTime(HDC dc);
+    void DrawTitle(HDC dc);
+    void DrawProgress(HDC dc);
+    void DrawVisualisation(HDC dc);
+    // Messages in the time display: DrawMessage until RestoreMessageArea; ShowMessage for
+    // `millis` on the calling thread.
+    void DrawMessage(const char* text);
+    void RestoreMessageArea();
+    void ShowMessage(const char* text, DWORD millis);
+    // Body of the paint thread.
+    static DWORD WINAPI PaintThreadMain(LPVOID app);
+
+    // paintMutex, with the 500 ms wait every drawer uses; Lock answers 1 when it was obtained.
+    int LockPaint();
+    void UnlockPaint();
 
 private:
     PluginSlot* CurrentSlot() const;
     int32_t FindClaimingSlot(const char* path) const;  // -1 when no slot claims the path
+    // A song handed over singly (dropped, or sent by another instance) plays at once when it is
+    // the only one.
+    void PlayIfOnlySong();
+    // Flips a toggle button and redraws it in the window, under paintMutex.
+    void ToggleButton(SkinButton& button);
+    void RunPaintThread();
+    void EndPaintThread();
 };
 
 extern PlayerApp gPlayerApp;

@@ -10,7 +10,7 @@
 #include "playback/HostAudio.h"
 #include "playback/PluginSlot.h"
 
-PlayerApp::PlayerApp()
+PlayerApp::PlayerApp() : playlistWindow(*this, playlist)
 {
     // Every plug-in's audio call-backs reach this one device.
     SetHostAudioDevice(&audio);

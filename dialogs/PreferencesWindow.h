@@ -1,0 +1,9 @@
+// The preferences window: a picture background and a tab control whose "General" page edits the
+// four stored flags of the settings and whose "About" page names the program and its makers.
+// One window at a time.
+#pragma once
+
+#include <windows.h>
+
+// Opens the preferences window owned by `owner`; nothing when one is already open.
+void ShowPreferencesWindow(HWND owner);
