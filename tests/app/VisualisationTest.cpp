@@ -69,14 +69,18 @@ TEST(VisualisationTest, BarLengthComesFromTheLowFourBitsSoMinusOneDrawsFourteenA
     const uint32_t upper = 0x00100000u;  // red 255 - 239, green cb = 0
     for (int32_t x = 10; x <= 94; ++x) {
         SCOPED_TRACE("column " + std::to_string(x));
-        for (int32_t y = 18; y <= 31; ++y) EXPECT_EQ(Hex(scope.At(x, y)), Hex(upper)) << "row " << y;
+        for (int32_t y = 18; y <= 31; ++y) {
+            EXPECT_EQ(Hex(scope.At(x, y)), Hex(upper)) << "row " << y;
+        }
     }
     EXPECT_EQ(scope.Lit().size(), 14u * 85u) << "no lower bar, nothing outside rows 18 to 31";
 
     Scope lower;
     lower.FillBlock(1, 5);  // four pixels below, green 255 - cb = 80, blue ca = 255
     lower.Frame(kVisModeBars);
-    for (int32_t y = 33; y <= 36; ++y) EXPECT_EQ(Hex(lower.At(50, y)), Hex(0x0050FFu)) << "row " << y;
+    for (int32_t y = 33; y <= 36; ++y) {
+        EXPECT_EQ(Hex(lower.At(50, y)), Hex(0x0050FFu)) << "row " << y;
+    }
     EXPECT_EQ(lower.At(50, 37), 0u);
     EXPECT_EQ(lower.At(50, 32), 0u) << "the centre row is never drawn";
     EXPECT_EQ(lower.Lit().size(), 4u * 85u);
