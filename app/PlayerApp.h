@@ -11,6 +11,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 
@@ -83,8 +84,11 @@ public:
         blankToggle1, blankToggle2, previousButton, playButton, pluginButton, nextButton;
     SkinKnob volumeKnob, seekKnob;
 
-    Surface skinNormal;
-    Surface skinLit;
+    // The window at rest and lit, side by side: the volume knob takes its background from them
+    // by state, as a table of two.
+    Surface skinFaces[2];
+    Surface& skinNormal = skinFaces[0];
+    Surface& skinLit = skinFaces[1];
     Surface volumeDot;
     Surface seekFrames[kSeekFrames];
     Surface backBuffer;
@@ -188,8 +192,32 @@ private:
     void PlayIfOnlySong();
     // Flips a toggle button and redraws it in the window, under paintMutex.
     void ToggleButton(SkinButton& button);
+    // The order in which the buttons are offered every mouse event.
+    std::array<SkinButton*, 11> ButtonsInEventOrder();
+    // The time display from skinNormal, with `text` on it unless null, into backBuffer and the
+    // window; the caller holds paintMutex.
+    void PresentTimeArea(const char* text);
+    void PaintFrames();
     void RunPaintThread();
+    // Clears `window` and waits for the paint thread to end: no frame starts after this.
     void EndPaintThread();
+};
+
+// Holds paintMutex for its scope when it could be had within the usual wait.
+class PaintLock {
+public:
+    explicit PaintLock(PlayerApp& app) : app_(app), locked_(app.LockPaint()) {}
+    ~PaintLock() {
+        if (locked_)
+            app_.UnlockPaint();
+    }
+    PaintLock(const PaintLock&) = delete;
+    PaintLock& operator=(const PaintLock&) = delete;
+    int Locked() const { return locked_; }
+
+private:
+    PlayerApp& app_;
+    int locked_;
 };
 
 extern PlayerApp gPlayerApp;

@@ -7,6 +7,7 @@
 #include "app/PlayerApp.h"
 #include "app/Settings.h"
 #include "app/SingleInstance.h"
+#include "dialogs/AboutWindow.h"
 #include "playback/HostAudio.h"
 #include "playback/PluginSlot.h"
 
@@ -21,27 +22,16 @@ PlayerApp::~PlayerApp()
     SetHostAudioDevice(nullptr);
 }
 
-// The folder of the program file, ending in a backslash; plug-ins are searched there.
-static void FindProgramDir(char (&programDir)[kPathChars])
-{
-    const DWORD length = GetModuleFileNameA(nullptr, programDir, kPathChars);
-    if (length == 0 || length >= kPathChars) {
-        programDir[0] = '\0';
-        return;
-    }
-    if (char* lastBackslash = std::strrchr(programDir, '\\'))
-        lastBackslash[1] = '\0';
-}
-
 int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
 {
-    instance = programInstance;
-    FindProgramDir(programDir);
+    ShowAboutWindow(nullptr);
     gSettings.ReadSettings(kSettingsFileName);
 
     // The running instance takes the song; this one ends without a window.
     if (HandOverToRunningInstance(commandLine))
         return 0;
+
+    LoadSkin(programInstance);
 
     windowClass = {};
     windowClass.style = CS_DBLCLKS | CS_SAVEBITS;
@@ -52,21 +42,23 @@ int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
     windowClass.lpszClassName = kMainWindowClass;
     RegisterClassA(&windowClass);
 
-    window = CreateWindowExA(WS_EX_ACCEPTFILES, kMainWindowClass, kMainWindowTitle,
-                             WS_POPUP | WS_SYSMENU, 0, 0, windowWidth, windowHeight,
-                             nullptr, nullptr, programInstance, nullptr);
-    if (window == nullptr)
+    const HWND w = CreateWindowExA(WS_EX_ACCEPTFILES, kMainWindowClass, kMainWindowTitle,
+                                   WS_POPUP | WS_SYSMENU, 0, 0, windowWidth, windowHeight,
+                                   nullptr, nullptr, programInstance, nullptr);
+    if (w == nullptr)
         return 0;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    LoadPlugins();
+    SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    window.store(w);
+    SetUpWindow();
 
-    ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
+    ShowWindow(w, SW_SHOW);
+    UpdateWindow(w);
 
     if (commandLine[0] == '\0')
         return 1;
     char path[kPathChars];
     if (PathFromHandedText(commandLine, std::strlen(commandLine), path)) {
+        PlaybackGuard guard(playback);
         AddToPlaylist(path);
         PlayCurrent();
     }
@@ -85,11 +77,30 @@ int PlayerApp::RunMessageLoop()
 
 void PlayerApp::CleanUp()
 {
+    // The paint thread draws with everything below: it ends first.
+    EndPaintThread();
     HaltSong();
+
+    HRGN* const regions[] = {&windowShape,   &minimizeRegion, &blank2Region,  &closeRegion,
+                             &playlistRegion, &blank1Region,  &toggle1Region, &toggle2Region,
+                             &previousRegion, &playRegion,    &pluginRegion,  &nextRegion,
+                             &volumeRegion,  &seekRegion,     &titleRegion,   &timeRegion,
+                             &volumeDotRegion, &progressRegion};
+    for (HRGN* region : regions) {
+        if (*region != nullptr)
+            DeleteObject(*region);
+        *region = nullptr;
+    }
+
     // The slots go, their libraries stay loaded: a plug-in may still point into its record.
+    PlaybackGuard guard(playback);
     for (int32_t i = 0; i < pluginCount; ++i) {
         delete pluginSlots[i];
         pluginSlots[i] = nullptr;
     }
     pluginCount = 0;
+    if (paintMutex != nullptr) {
+        CloseHandle(paintMutex);
+        paintMutex = nullptr;
+    }
 }
