@@ -101,6 +101,9 @@ void PlayerApp::PaintFrame(HDC dc)
 
 void PlayerApp::DrawTime(HDC dc)
 {
+    // A message standing in the display is not drawn over; the time returns after it.
+    if (messageShown)
+        return;
     const int32_t seconds = CurrentPosition() / 1000;
     if (seconds == lastShownSecond && !fullRepaint)
         return;
@@ -170,8 +173,10 @@ void PlayerApp::DrawProgress(HDC dc)
 void PlayerApp::DrawMessage(const char* text)
 {
     PaintLock paint(*this);
-    if (paint.Locked())
-        PresentTimeArea(text);
+    if (!paint.Locked())
+        return;
+    PresentTimeArea(text);
+    messageShown = 1;
 }
 
 void PlayerApp::RestoreMessageArea()
@@ -180,6 +185,7 @@ void PlayerApp::RestoreMessageArea()
     if (!paint.Locked())
         return;
     PresentTimeArea(nullptr);
+    messageShown = 0;
     // The time comes back at the next frame rather than at the next change of second: a song
     // whose plug-in gives no position would otherwise leave the display empty.
     lastShownSecond = kNoSecondShown;

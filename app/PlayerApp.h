@@ -93,6 +93,7 @@ public:
     Surface seekFrames[kSeekFrames];
     Surface backBuffer;
 
+    int32_t messageShown = 0;         // 1 while a message stands in the time display
     int32_t windowWidth = 177;
     int32_t windowHeight = 292;
     char programDir[kPathChars] = {};       // ends in a backslash
@@ -180,6 +181,9 @@ public:
     // Body of the paint thread.
     static DWORD WINAPI PaintThreadMain(LPVOID app);
 
+    // The order in which the buttons are offered every mouse event.
+    std::array<SkinButton*, 11> ButtonsInEventOrder();
+
     // paintMutex, with the 500 ms wait every drawer uses; Lock answers 1 when it was obtained.
     int LockPaint();
     void UnlockPaint();
@@ -192,8 +196,6 @@ private:
     void PlayIfOnlySong();
     // Flips a toggle button and redraws it in the window, under paintMutex.
     void ToggleButton(SkinButton& button);
-    // The order in which the buttons are offered every mouse event.
-    std::array<SkinButton*, 11> ButtonsInEventOrder();
     // The time display from skinNormal, with `text` on it unless null, into backBuffer and the
     // window; the caller holds paintMutex.
     void PresentTimeArea(const char* text);

@@ -94,6 +94,8 @@ int32_t PluginGetVisualData(PluginRecord* record, void* buffer, int32_t mode)
     Log('d', record);
     gControl.lastVisualBuffer = buffer;
     gControl.lastVisualMode = mode;
+    if (gControl.getVisualDataResult != 0 && buffer != nullptr)
+        std::memcpy(buffer, gControl.visualData, sizeof gControl.visualData);
     return gControl.getVisualDataResult;
 }
 

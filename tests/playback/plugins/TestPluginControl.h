@@ -26,6 +26,7 @@ enum TestPluginEntry : int32_t {
 };
 
 inline constexpr int kTestPluginLogChars = 256;
+inline constexpr int kPluginVisualBytes = 2304;  // four blocks of 576 signed values
 
 struct TestPluginControl {
     // Answers.
@@ -54,6 +55,8 @@ struct TestPluginControl {
     int32_t lastVolume;
     void* lastVisualBuffer;
     int32_t lastVisualMode;
+    // Copied into the host's buffer by GetVisualData when it answers non-zero.
+    int8_t visualData[kPluginVisualBytes];
 };
 
 extern "C" {

@@ -1,0 +1,124 @@
+#include "tests/app/PlayerHarness.h"
+
+#include <gtest/gtest.h>
+
+#include "app/Settings.h"
+#include "skin/Surface.h"
+
+// The program's global objects, in the program's order (app/Globals.cpp).
+Surface gPrefsSkin;
+Surface gAboutSkin;
+Surface gAboutScroll;
+PlayerApp gPlayerApp;
+Settings gSettings;
+
+Pixels::Pixels(HDC source, int32_t w, int32_t h) : width(w), height(h), pixels_(size_t(w) * h)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ prior = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, w, h, source, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* words = static_cast<const uint32_t*>(bits);
+    for (size_t i = 0; i < pixels_.size(); ++i)
+        pixels_[i] = words[i] & 0xFFFFFFu;
+    SelectObject(memory, prior);
+    DeleteDC(memory);
+    DeleteObject(dib);
+}
+
+uint32_t Pixels::At(int32_t x, int32_t y) const
+{
+    if (x < 0 || y < 0 || x >= width || y >= height)
+        return 0xFF000000u;  // no colour: outside
+    return pixels_[size_t(y) * width + x];
+}
+
+Pixels WindowPixels(const PlayerApp& app)
+{
+    const HWND w = app.window.load();
+    HDC dc = GetDC(w);
+    Pixels pixels(dc, app.windowWidth, app.windowHeight);
+    ReleaseDC(w, dc);
+    return pixels;
+}
+
+void PumpMessages(DWORD millis)
+{
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(5);
+    } while (GetTickCount() - start < millis);
+}
+
+TestPluginControl* TestPlugin()
+{
+    static HMODULE plugin = LoadLibraryA(kTestPluginFile);
+    static auto control = reinterpret_cast<TestPluginControlBlockFn>(
+        reinterpret_cast<void*>(GetProcAddress(plugin, "TestPluginControlBlock")));
+    return control != nullptr ? control() : nullptr;
+}
+
+void ResetTestPlugin()
+{
+    static HMODULE plugin = LoadLibraryA(kTestPluginFile);
+    if (auto reset = reinterpret_cast<TestPluginResetFn>(
+            reinterpret_cast<void*>(GetProcAddress(plugin, "TestPluginReset"))))
+        reset();
+    // The player asks for the optional entries (position, volume, visual data) only when the
+    // plug-in offers them.
+    TestPlugin()->flags = kPluginFlagOptionalEntries;
+}
+
+std::string TestSongPath(int number)
+{
+    return "C:\\songs\\test song " + std::to_string(number) + ".wav";
+}
+
+void StartPlayer(const char* commandLine)
+{
+    static bool started = false;
+    if (started)
+        return;
+    started = true;
+    ResetTestPlugin();  // before the player loads it: Query reads the flags
+    ASSERT_EQ(1, gPlayerApp.StartUp(GetModuleHandleA(nullptr), commandLine));
+    PumpMessages(100);
+}
+
+void ResetPlayer()
+{
+    gPlayerApp.StopSong();
+    {
+        PlaybackGuard guard(gPlayerApp.playback);
+        gPlayerApp.playlist.Clear();
+        gPlayerApp.currentIndex = 0;
+    }
+    ResetTestPlugin();
+    PumpMessages(50);
+}
+
+void ClickAt(int32_t x, int32_t y)
+{
+    const HWND w = gPlayerApp.window.load();
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+POINT CentreOf(const SkinButton& control)
+{
+    return {(control.bounds.left + control.bounds.right) / 2,
+            (control.bounds.top + control.bounds.bottom) / 2};
+}

@@ -1,0 +1,61 @@
+// A whole player inside the test program: the real application object, started as the program
+// starts it, with the test plug-in (and Fluxdec) beside the test program, and ways to look at
+// its window as the user sees it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/PlayerApp.h"
+#include "tests/playback/plugins/TestPluginControl.h"
+
+// The client area of a window, or a memory surface, read back as 0x00RRGGBB pixels.
+class Pixels {
+public:
+    Pixels(HDC source, int32_t width, int32_t height);
+    uint32_t At(int32_t x, int32_t y) const;
+    int32_t width = 0;
+    int32_t height = 0;
+
+private:
+    std::vector<uint32_t> pixels_;
+};
+
+// What the main window shows now.
+Pixels WindowPixels(const PlayerApp& app);
+
+// Runs the calling thread's message loop for `millis`.
+void PumpMessages(DWORD millis);
+
+// Pumps until `done` answers true or `millis` pass; returns the last answer.
+template <class Condition>
+bool PumpUntil(Condition done, DWORD millis)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= millis)
+            return done();
+        PumpMessages(10);
+    }
+    return true;
+}
+
+// The test plug-in's control block (loaded beside the test program).
+TestPluginControl* TestPlugin();
+void ResetTestPlugin();
+
+// A path that the test plug-in claims (extension "wav") and one that Fluxdec claims ("mp3").
+std::string TestSongPath(int number);
+
+// Starts gPlayerApp with `commandLine` once per test program; later calls return at once.
+void StartPlayer(const char* commandLine = "");
+// Empties the playlist and stops the song, so that each test starts from a stopped player.
+void ResetPlayer();
+
+// Sends a click (press and release) at client point (x, y) to the main window.
+void ClickAt(int32_t x, int32_t y);
+// The centre of a control's area.
+POINT CentreOf(const SkinButton& control);
