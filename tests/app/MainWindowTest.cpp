@@ -462,3 +462,33 @@ TEST_F(MainWindowTest, RapidCommandsAndDropsFromAnotherThreadLeaveNoHandlesBehin
 }
 
 }  // namespace
+
+// A measurement, not a check (run it with --gtest_also_run_disabled_tests): the paint thread's
+// frame period over 10 s of play, seen through the title's scroll offset, which moves once a
+// frame.
+TEST_F(MainWindowTest, DISABLED_MeasurePaintFramePeriod)
+{
+    TestPlugin()->reportedInfo.lengthA = 600000;
+    TestPlugin()->reportedInfo.positionA = 1000;
+    LoadTestSongs(1);
+    app.PlayCurrent();
+    std::vector<double> periods;
+    LARGE_INTEGER frequency, now, last = {};
+    QueryPerformanceFrequency(&frequency);
+    LONG seen = app.titleScroll;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 10000) {
+        if (app.titleScroll != seen) {
+            seen = app.titleScroll;
+            QueryPerformanceCounter(&now);
+            if (last.QuadPart != 0)
+                periods.push_back(1000.0 * (now.QuadPart - last.QuadPart) / frequency.QuadPart);
+            last = now;
+        }
+        PumpMessages(0);
+    }
+    ASSERT_GT(periods.size(), 100u);
+    std::sort(periods.begin(), periods.end());
+    std::printf("paint frames: %zu, period median %.1f ms, 95th percentile %.1f ms\n",
+                periods.size(), periods[periods.size() / 2], periods[periods.size() * 95 / 100]);
+}

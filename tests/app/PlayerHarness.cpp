@@ -59,7 +59,7 @@ void PumpMessages(DWORD millis)
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
-        Sleep(5);
+        Sleep(millis == 0 ? 0 : 5);
     } while (GetTickCount() - start < millis);
 }
 

@@ -59,6 +59,7 @@ def main():
             elif size >= len(expected) and time.time() - stable_since > 1.0:
                 break
             time.sleep(0.1)
+        check_window_on_screen()
         close = subprocess.run([WINE_EXEC, os.path.join(bin_dir, "corvane-remote.exe"), "close"])
         assert close.returncode == 0, "the player's window did not close"
         assert player.wait(timeout=20) == 0, "the player did not end with status 0"
@@ -74,6 +75,44 @@ def main():
         f"(after skipping {inserted} bytes of inserted silence)")
     print(f"PASS: the player played all {len(expected)} bytes in order; "
           f"Wine inserted {inserted} bytes of silence")
+
+
+MAP = os.path.join(REPO, "resources", "art", "main-map.bmp")
+
+
+def dismiss_splash():
+    """The About window greets every start on top of the main window; a key sends it away."""
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Corvane About Window$"],
+                           capture_output=True, text=True)
+    for window in found.stdout.split():
+        subprocess.run(["xdotool", "mousemove", "--window", window, "200", "30", "click", "1"])
+        subprocess.run(["xdotool", "key", "--window", window, "Escape"])
+        subprocess.run(["xdotool", "key", "Escape"])
+    time.sleep(0.5)
+
+
+def check_window_on_screen():
+    """The main window stands at the screen's top-left corner, 177 x 292, cut to the control
+    map's outline: outside the outline the screen shows what lies behind (the white root)."""
+    from PIL import Image
+    dismiss_splash()
+    shot = subprocess.run(["import", "-window", "root", "png:-"], capture_output=True, check=True)
+    import io
+    screen = Image.open(io.BytesIO(shot.stdout)).convert("RGB")
+    control_map = Image.open(MAP).convert("RGB")
+    assert control_map.size == (177, 292), control_map.size
+    background = control_map.getpixel((0, 0))
+    wrong = 0
+    for y in range(292):
+        for x in range(177):
+            inside = control_map.getpixel((x, y)) != background
+            shown = screen.getpixel((x, y))
+            if inside == (shown == (255, 255, 255)):
+                wrong += 1
+    # Skin pixels may happen to be white; a handful at most.
+    assert wrong < 50, f"{wrong} pixels disagree with the window's outline"
+    assert screen.getpixel((177 + 5, 100)) == (255, 255, 255), "the window is wider than its skin"
+    print(f"window outline on screen: {wrong} pixels disagree")
 
 
 FRAME = 4  # one 16-bit stereo sample frame
