@@ -19,6 +19,19 @@ constexpr int32_t kMaxSampleRate = 768000;
 // The ring is one allocation; a configuration asking for more than this is refused.
 constexpr uint64_t kMaxRingBytes = 256u << 20;
 
+// `waveOut` is read by the call-back on the platform's thread while Open and Close change it on
+// another: both sides go through interlocked pointer operations.
+HWAVEOUT LoadWaveOut(HWAVEOUT* field)
+{
+    return static_cast<HWAVEOUT>(
+        InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(field), nullptr, nullptr));
+}
+
+void StoreWaveOut(HWAVEOUT* field, HWAVEOUT value)
+{
+    InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(field), value);
+}
+
 }  // namespace
 
 AudioDevice::AudioDevice() : AudioDevice(kSystemWaveOut) {}
@@ -83,7 +96,7 @@ int32_t AudioDevice::Open(int32_t channels, int32_t sampleRate)
                   reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION | WAVE_ALLOWSYNC);
     if (result != MMSYSERR_NOERROR)
         return 0;
-    waveOut = opened;
+    StoreWaveOut(&waveOut, opened);
 
     // One fixed, zero-filled block: the headers first, then the data buffers.
     HGLOBAL memory = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, static_cast<SIZE_T>(ringBytes));
@@ -91,8 +104,8 @@ int32_t AudioDevice::Open(int32_t channels, int32_t sampleRate)
     if (blockMemory == nullptr) {
         if (memory != nullptr)
             GlobalFree(memory);
-        api->Close(waveOut);
-        waveOut = nullptr;
+        StoreWaveOut(&waveOut, nullptr);
+        api->Close(opened);
         return 0;
     }
 
@@ -171,18 +184,31 @@ int32_t AudioDevice::Close(int32_t immediate)
     }
 
     if (HWAVEOUT device = waveOut) {
-        waveOut = nullptr;
+        StoreWaveOut(&waveOut, nullptr);
         api->Close(device);
     }
     return 0;
 }
 
-void CALLBACK AudioDevice::OnDeviceMessage(HWAVEOUT, UINT message, DWORD_PTR instance, DWORD_PTR,
-                                           DWORD_PTR)
+void CALLBACK AudioDevice::OnDeviceMessage(HWAVEOUT from, UINT message, DWORD_PTR instance,
+                                           DWORD_PTR, DWORD_PTR)
 {
     if (message != WOM_DONE)
         return;
     AudioDevice* device = reinterpret_cast<AudioDevice*>(instance);
-    InterlockedIncrement(&device->freeBuffers);
+    // On Windows the done-messages of a closed device can still arrive after the next device
+    // opened: they belong to a ring that no longer exists and must not free this one's buffers.
+    if (from == nullptr || from != LoadWaveOut(&device->waveOut))
+        return;
+    // Nor may any message raise the count past the ring (a handle number reused by the next
+    // device): Write would then fill a buffer that is still queued. Capped with a
+    // compare-exchange loop, as Write may be taking a buffer at the same moment.
+    for (LONG seen = InterlockedCompareExchange(&device->freeBuffers, 0, 0);
+         seen < device->bufferCount;) {
+        const LONG before = InterlockedCompareExchange(&device->freeBuffers, seen + 1, seen);
+        if (before == seen)
+            break;
+        seen = before;
+    }
     SetEvent(device->doneEvent);
 }

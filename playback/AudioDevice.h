@@ -5,7 +5,8 @@
 // plug-in calls the immediate Close (never while a Write runs: the plug-in ends its decoder
 // thread first); the platform calls OnDeviceMessage on its own call-back thread. There is no
 // lock: `freeBuffers` is the one value two threads change, always with interlocked operations,
-// and `doneEvent` wakes a writer that found every buffer queued.
+// the call-back reads `waveOut` with one, and `doneEvent` wakes a writer that found every buffer
+// queued.
 #pragma once
 
 #include <cstdint>
@@ -41,9 +42,10 @@ public:
     // device holds; with nothing open it returns at once. Always 0.
     int32_t Close(int32_t immediate);
 
-    // The wave-out call-back, registered by Open with the device as instance data: WOM_DONE frees
-    // one buffer and signals `doneEvent`; every other message is ignored. Touches nothing else,
-    // as a wave-out call-back must.
+    // The wave-out call-back, registered by Open with the device as instance data: WOM_DONE from
+    // the current `waveOut` frees one buffer (never more than the ring holds) and signals
+    // `doneEvent`; done-messages of any other handle and every other message are ignored.
+    // Touches nothing else, as a wave-out call-back must.
     static void CALLBACK OnDeviceMessage(HWAVEOUT waveOut, UINT message, DWORD_PTR instance,
                                          DWORD_PTR param1, DWORD_PTR param2);
 
@@ -51,12 +53,13 @@ public:
     WAVEHDR* Header(int32_t index) const;
 
     HANDLE doneEvent;          // owned; auto-reset, signalled once per finished block
-    HWAVEOUT waveOut;          // owned; null while closed
+    HWAVEOUT waveOut;          // owned; null while closed; changed and read (by the call-back)
+                               // with interlocked pointer operations
     void* blockMemory;         // owned; the headers, then the data buffers; null without a ring
     WAVEFORMATEX format;       // of the open stream
-    volatile LONG freeBuffers; // buffers not queued; decremented by Write, incremented by the
-                               // call-back, both interlocked
-    int32_t bufferCount;       // buffers in the ring
+    volatile LONG freeBuffers; // buffers not queued, 0 to bufferCount; decremented by Write,
+                               // incremented by the call-back, both interlocked
+    int32_t bufferCount;       // buffers in the ring; set by Open before the device opens
     int32_t bufferMillis;      // play time of one full buffer; the drain's poll interval
     int32_t nextBuffer;        // the buffer the next Write fills
     int32_t bufferBytes;       // size of each data buffer of the ring

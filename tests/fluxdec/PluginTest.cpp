@@ -1,6 +1,7 @@
 // Fluxdec.cvp driven through its records by a fake host, as the player drives it: the
 // description and file info, the call-back sequence of a song, and Stop in its three situations
-// (no thread, a thread blocked in HostAudioWrite, a thread that never comes back).
+// (no thread, a thread blocked in HostAudioWrite, a thread that never comes back), and the
+// entries called from two threads at once.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -27,6 +28,9 @@ struct FakeHost {
     std::vector<std::string> calls;  // guarded by lock
     std::vector<int32_t> writeSizes; // guarded by lock
     std::atomic<int> writes{0};
+    // The decoder's arrays are the library's globals: two of its threads must never write at once.
+    std::atomic<int> writersInside{0};
+    std::atomic<int> mostWritersInside{0};
     HANDLE closedByThread = CreateEventA(nullptr, TRUE, FALSE, nullptr);  // owned
     HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);           // owned, never set
     DWORD writeDelayMs = 0;
@@ -59,8 +63,13 @@ struct FakeHost {
             if (!silent || tag != 0) h->calls.push_back("bad write");
         }
         ++h->writes;
+        const int inside = ++h->writersInside;
+        for (int most = h->mostWritersInside; inside > most;) {
+            if (h->mostWritersInside.compare_exchange_weak(most, inside)) break;
+        }
         if (h->writeBlocksForever) WaitForSingleObject(h->never, INFINITE);
         if (h->writeDelayMs) Sleep(h->writeDelayMs);
+        --h->writersInside;
         return length;
     }
     static int32_t Close(void* c, int32_t immediate) {
@@ -120,6 +129,41 @@ protected:
         ASSERT_EQ(WaitForSingleObject(host_.closedByThread, 20000), WAIT_OBJECT_0);
         record_.Stop(&record_);
         EXPECT_EQ(record_.CloseFile(&record_), 1);
+    }
+
+    static DWORD HandleCount() {
+        DWORD count = 0;
+        EXPECT_NE(GetProcessHandleCount(GetCurrentProcess(), &count), 0);
+        return count;
+    }
+
+    // One of two host threads driving the record at once: Stop, CloseFile, OpenFile and Start
+    // in turn, beginning at `phase`.
+    // Each round also holds a fresh handle of its own across the call: a stray second close by
+    // the plug-in lands on the lowest free handle number, which such a handle has often just taken.
+    struct Caller {
+        Plugin* test;
+        std::string song;
+        int phase;
+        int handlesClosedUnderUs;
+    };
+    static constexpr int kChurnRounds = 1000;
+    static DWORD WINAPI Churn(LPVOID param) {
+        Caller* caller = static_cast<Caller*>(param);
+        PluginRecord& record = caller->test->record_;
+        for (int i = 0; i < kChurnRounds; ++i) {
+            const HANDLE mine = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+            switch ((i + caller->phase) % 3) {
+            case 0: record.Stop(&record); break;
+            case 1: record.CloseFile(&record); break;
+            default:
+                if (record.OpenFile(&record, caller->song.c_str())) record.Start(&record);
+                break;
+            }
+            if (WaitForSingleObject(mine, 0) == WAIT_FAILED) ++caller->handlesClosedUnderUs;
+            else CloseHandle(mine);
+        }
+        return 0;
     }
 
     static HMODULE module_;
@@ -233,4 +277,38 @@ TEST_F(Plugin, StopTerminatesAThreadThatNeverReturnsAfterOneSecond) {
     EXPECT_LT(elapsed, 5000u);
     EXPECT_EQ(host_.Calls().back(), "close 1");
     record_.CloseFile(&record_);
+}
+
+TEST_F(Plugin, StopCloseFileAndOpenFileFromSeveralThreadsNeverCloseAHandleTwice) {
+    // Fault: the host's window thread and its paint thread (advancing at a song's end) could both
+    // pass the "thread running" test and close the same thread or file handle twice; a handle
+    // number reused in between was then closed under its new owner.
+    // A device that paces the thread: a song is mostly mid-play, and each Stop waits a while
+    // for the thread, long enough for the other caller to arrive.
+    host_.writeDelayMs = 10;
+    const std::string song = WriteFile(Frames(MakeHeader(1, 9, 0, 0), 40));
+    const DWORD handlesBefore = HandleCount();
+
+    // Three callers, each starting at another step, so that every pair of entries meets.
+    Caller callers[3] = {{this, song, 0, 0}, {this, song, 1, 0}, {this, song, 2, 0}};
+    HANDLE threads[3];
+    for (int i = 0; i < 3; ++i) {
+        threads[i] = CreateThread(nullptr, 0, Churn, &callers[i], 0, nullptr);
+        ASSERT_NE(threads[i], nullptr);
+    }
+    EXPECT_EQ(WaitForMultipleObjects(3, threads, TRUE, 120000), WAIT_OBJECT_0) << "deadlock";
+    for (HANDLE thread : threads) CloseHandle(thread);
+    record_.Stop(&record_);
+    record_.CloseFile(&record_);
+
+    for (const Caller& caller : callers) EXPECT_EQ(caller.handlesClosedUnderUs, 0);
+    EXPECT_EQ(host_.mostWritersInside, 1) << "one decoder thread at a time";
+    EXPECT_EQ(HandleCount(), handlesBefore) << "the decoder threads and files, each closed once";
+
+    // And the record still plays a song from start to end.
+    host_.writeDelayMs = 0;
+    host_.writeSizes.clear();
+    ResetEvent(host_.closedByThread);
+    PlayToEnd(song);
+    EXPECT_EQ(host_.writeSizes, std::vector<int32_t>(40, 4608));
 }

@@ -374,6 +374,57 @@ TEST_F(AudioDeviceTest, OnlyFinishedBlocksFreeBuffers)
     device.Close(1);
 }
 
+// On Windows the done-messages of a closed device can arrive after the next one opened; those,
+// and any of a handle that is not the device's own, free nothing.
+TEST_F(AudioDeviceTest, DoneMessagesOfAnotherDeviceAreIgnored)
+{
+    ASSERT_EQ(1, device.Open(2, 44100));
+    WriteBlocks(2);
+    const HWAVEOUT closedDevice = reinterpret_cast<HWAVEOUT>(static_cast<INT_PTR>(0x4B4B));
+    for (HWAVEOUT from : {closedDevice, static_cast<HWAVEOUT>(nullptr)}) {
+        AudioDevice::OnDeviceMessage(from, WOM_DONE, reinterpret_cast<DWORD_PTR>(&device),
+                                     reinterpret_cast<DWORD_PTR>(device.Header(0)), 0);
+        EXPECT_EQ(6, device.freeBuffers) << "from " << from;
+        EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(device.doneEvent, 0)) << "from " << from;
+    }
+    ASSERT_TRUE(fake.FinishNext()) << "the device's own block";
+    EXPECT_EQ(7, device.freeBuffers);
+
+    // Once closed, late messages of the device that was just closed count for nothing either.
+    device.Close(1);
+    const LONG afterClose = device.freeBuffers;
+    AudioDevice::OnDeviceMessage(kFakeWaveOutHandle, WOM_DONE, reinterpret_cast<DWORD_PTR>(&device),
+                                 0, 0);
+    EXPECT_EQ(afterClose, device.freeBuffers);
+}
+
+// Should the device's own handle report more blocks done than were queued (the next device
+// reusing a closed one's handle number), the free count stops at the ring's size, also when
+// the messages arrive on several threads at once.
+TEST_F(AudioDeviceTest, ExcessDoneMessagesNeverRaiseFreeBuffersAboveTheRing)
+{
+    ASSERT_EQ(1, device.Open(2, 44100));
+    WriteBlocks(8);
+    ASSERT_EQ(0, device.freeBuffers);
+    std::vector<std::thread> callers;
+    for (int t = 0; t < 4; ++t) {
+        callers.emplace_back([&] {
+            for (int i = 0; i < 2000; ++i) {
+                AudioDevice::OnDeviceMessage(kFakeWaveOutHandle, WOM_DONE,
+                                             reinterpret_cast<DWORD_PTR>(&device), 0, 0);
+            }
+        });
+    }
+    for (std::thread& caller : callers)
+        caller.join();
+    EXPECT_EQ(8, device.freeBuffers);
+
+    // The ring goes round once more without waiting, and no further.
+    WriteBlocks(8);
+    EXPECT_EQ(0, device.freeBuffers);
+    device.Close(1);
+}
+
 // A configuration no ring can be built from is refused before the device is opened.
 TEST_F(AudioDeviceTest, ImpossibleFormatsAndRingsAreRefused)
 {

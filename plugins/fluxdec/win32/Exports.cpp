@@ -26,7 +26,20 @@ PluginState* StateOf(PluginRecord* record) {
     return record ? static_cast<PluginState*>(record->pluginState) : nullptr;
 }
 
+// Holds the state's lock for one entry.
+class StateLock {
+public:
+    explicit StateLock(PluginState* state) : state_(state) { EnterCriticalSection(&state_->lock); }
+    ~StateLock() { LeaveCriticalSection(&state_->lock); }
+    StateLock(const StateLock&) = delete;
+    StateLock& operator=(const StateLock&) = delete;
+
+private:
+    PluginState* state_;  // borrowed
+};
+
 // Ends the decoder thread, if any: asks it to stop, waits, and terminates it only after the wait.
+// Under the state's lock.
 void EndThread(PluginState* state) {
     if (!state->threadHandle) return;
     InterlockedExchange(&state->stopRequested, 1);
@@ -37,6 +50,7 @@ void EndThread(PluginState* state) {
     state->threadId = 0;
 }
 
+// Under the state's lock, or when no other thread can reach the state any more.
 void CloseSong(PluginState* state) {
     if (state->file != INVALID_HANDLE_VALUE) {
         CloseHandle(state->file);
@@ -47,6 +61,7 @@ void CloseSong(PluginState* state) {
 int32_t OpenFileEntry(PluginRecord* record, const char* path) {
     PluginState* state = StateOf(record);
     if (!state || !path) return 0;
+    StateLock held(state);
     // A song still playing on this record is ended first; it must not read a closed handle.
     EndThread(state);
     CloseSong(state);
@@ -60,6 +75,7 @@ int32_t OpenFileEntry(PluginRecord* record, const char* path) {
 int32_t CloseFileEntry(PluginRecord* record) {
     PluginState* state = StateOf(record);
     if (state) {
+        StateLock held(state);
         EndThread(state);  // never close the handle under a running thread
         CloseSong(state);
     }
@@ -69,6 +85,7 @@ int32_t CloseFileEntry(PluginRecord* record) {
 int32_t StartEntry(PluginRecord* record) {
     PluginState* state = StateOf(record);
     if (!state) return 1;
+    StateLock held(state);
     EndThread(state);
     if (state->file != INVALID_HANDLE_VALUE) SetFilePointer(state->file, 0, nullptr, FILE_BEGIN);
     state->stopRequested = 0;
@@ -78,8 +95,15 @@ int32_t StartEntry(PluginRecord* record) {
 
 int32_t StopEntry(PluginRecord* record) {
     PluginState* state = StateOf(record);
-    if (state) EndThread(state);
-    return (record && record->HostAudioClose) ? record->HostAudioClose(record->hostContext, 1) : 0;
+    if (!state) {
+        return (record && record->HostAudioClose) ? record->HostAudioClose(record->hostContext, 1) : 0;
+    }
+    // The output is closed under the lock too, so that a Start on another thread cannot open
+    // the next song's output in between and have this close cut it off. The host's immediate
+    // close waits for nothing the lock's holders or the (ended) decoder thread hold.
+    StateLock held(state);
+    EndThread(state);
+    return record->HostAudioClose ? record->HostAudioClose(record->hostContext, 1) : 0;
 }
 
 int32_t SeekEntry(PluginRecord*, int32_t, int32_t) { return 1; }
@@ -116,6 +140,7 @@ __declspec(dllexport) int32_t Initialise(PluginRecord* record) {
     if (state) {
         state->file = INVALID_HANDLE_VALUE;
         state->threadHandle = nullptr;
+        InitializeCriticalSection(&state->lock);
     }
     record->pluginState = state;  // without memory every entry does nothing and OpenFile fails
     return 1;
@@ -126,6 +151,7 @@ __declspec(dllexport) int32_t Shutdown(PluginRecord* record) {
     if (record->Stop) record->Stop(record);
     if (PluginState* state = StateOf(record)) {
         CloseSong(state);
+        DeleteCriticalSection(&state->lock);
         GlobalFree(state);
         record->pluginState = nullptr;
     }
