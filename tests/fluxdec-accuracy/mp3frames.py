@@ -98,7 +98,9 @@ class BitString:
 
 
 def side_info(data, f):
-    """The frame's side information: (scfsi per channel, one dict per granule and channel)."""
+    """The frame's side information: (scfsi per channel, one dict per granule and channel).
+    Window-switching granules also give "mixed_bit", the file offset in bits of their
+    mixed_block_flag."""
     start = f.offset + 4 + (2 if f.crc else 0)
     b = BitString(data[start:start + 32])
     if f.mpeg1:
@@ -115,7 +117,9 @@ def side_info(data, f):
             g = {"part2_3_length": b.get(12), "big_values": b.get(9), "global_gain": b.get(8),
                  "scalefac_compress": b.get(4 if f.mpeg1 else 9)}
             if b.get(1):
-                g["block_type"], g["mixed_block_flag"] = b.get(2), b.get(1)
+                g["block_type"] = b.get(2)
+                g["mixed_bit"] = start * 8 + b.pos  # the flag's bit offset in the file
+                g["mixed_block_flag"] = b.get(1)
                 g["table_select"] = [b.get(5), b.get(5)]
                 g["subblock_gain"] = [b.get(3), b.get(3), b.get(3)]
             else:

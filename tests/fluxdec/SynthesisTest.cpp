@@ -162,3 +162,40 @@ TEST(Imdct, MixedBlocksUseTheLongTransformBelowSubbandTwo) {
     for (int i = 0; i < 18; ++i) EXPECT_EQ(d->hybrid[i][2], out2[i]) << i;
     for (int i = 0; i < 18; ++i) EXPECT_EQ(d->hybrid[i][1], 0.0f) << "subband 1 had nothing";
 }
+
+TEST(Imdct, MixedFlagOnStartAndStopBlocksGivesSubbandsZeroAndOneTheNormalWindow) {
+    // Start (1) and stop (3) granules with and without the flag, over enough subbands that the
+    // four-subband transform runs too: every subband must equal its own transform with the type
+    // it is due (0 below subband 2 when the flag is set), frequency-inverted in odd subbands.
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> u(-1.0f, 1.0f);
+    for (int type : {1, 3}) {
+        for (int mixed : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << "block type " << type << " mixed " << mixed);
+            auto d = std::make_unique<Decoder>();
+            d->header = fluxdec_test::MakeHeader(1, 9, 0, 3);
+            GranuleInfo& g = d->side.granule[0][0];
+            g.windowSwitching = 1;
+            g.blockType = type;
+            g.mixedBlock = mixed;
+            float overlap[32][18];
+            for (int sb = 0; sb < 32; ++sb)
+                for (int i = 0; i < 18; ++i) {
+                    overlap[sb][i] = u(rng);
+                    d->channel[0].overlap[i][sb] = overlap[sb][i];
+                }
+            for (int i = 0; i < 8 * 18; ++i) d->spectrum[0][i] = u(rng);
+            HybridFilterBank(d.get(), 0, 0, 8);
+            for (int sb = 0; sb < 8; ++sb) {
+                float out[18];
+                InverseMdctLong(d->spectrum[0] + 18 * sb, (mixed && sb < 2) ? 0 : type,
+                                overlap[sb], out);
+                for (int i = 0; i < 18; ++i) {
+                    const float want = (sb & 1) && (i & 1) ? -out[i] : out[i];
+                    ASSERT_EQ(d->hybrid[i][sb], want) << "subband " << sb << " slot " << i;
+                    ASSERT_EQ(d->channel[0].overlap[i][sb], overlap[sb][i]) << "subband " << sb;
+                }
+            }
+        }
+    }
+}

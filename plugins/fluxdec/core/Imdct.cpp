@@ -127,10 +127,14 @@ void HybridFilterBank(Decoder* d, int gr, int ch, int subbands) {
     const float* spectrum = d->spectrum[ch];
     float (*overlap)[32] = d->channel[ch].overlap;
     const int granuleType = g.windowSwitching ? g.blockType : 0;
-    auto typeOf = [&](int sb) { return (sb < 2 && g.mixedBlock && granuleType == 2) ? 0 : granuleType; };
+    // The mixed-block flag gives the two lowest subbands the normal window on every
+    // window-switching granule: start and stop blocks as well as short ones.
+    const bool mixed = g.windowSwitching && g.mixedBlock;
+    auto typeOf = [&](int sb) { return (sb < 2 && mixed) ? 0 : granuleType; };
     for (int sb = 0; sb < 32;) {
 #ifdef FLUXDEC_HAVE_FLOAT4
-        if ((sb & 3) == 0 && sb + 4 <= subbands && granuleType != 2) {
+        if ((sb & 3) == 0 && sb + 4 <= subbands && granuleType != 2 &&
+            typeOf(sb) == granuleType) {
             LongTransform4(spectrum, sb, granuleType, overlap, d->hybrid);
             sb += 4;
             continue;
