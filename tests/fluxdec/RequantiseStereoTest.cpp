@@ -194,6 +194,71 @@ TEST(JointStereo, LsfIntensityOddAndEvenPositions) {
     EXPECT_EQ(d->spectrum[1][12], 5.0f);
 }
 
+// When the right channel has data up to band 20 (short: 11), the intensity region is the
+// highest band alone, and the scale factor below it is no position: the highest band takes the
+// neutral one (MPEG-1: position 3, half to each channel; LSF: position 0, the left value to both).
+// When the region starts lower, the highest band goes on with the position of the band below.
+TEST(JointStereo, HighestBandAloneTakesTheNeutralPosition) {
+    for (int id : {1, 0}) {
+        SCOPED_TRACE(id ? "MPEG-1" : "LSF");
+        auto d = NewDecoder(id, 1, 1);
+        const int16_t* start = kLongBandStart[id][0];
+        for (int i = 0; i < 576; ++i) d->spectrum[0][i] = 4.0f;
+        for (int b = 0; b < 22; ++b) d->lsfIllegalLong[b] = 7;
+        const int lastRight = start[21] - 1;  // the right channel reaches band 20
+        d->quant[1][lastRight] = 1;
+        d->spectrum[1][lastRight] = 3.0f;
+        d->lineCount[1] = lastRight + 1;
+        d->longScale[1][20] = 5;  // an ordinary scale factor: taken as a position it would pan
+        JointStereo(d.get(), 0);
+        const float both = id ? 2.0f : 4.0f;
+        for (int i = start[21]; i < 576; i += 37) {
+            EXPECT_EQ(d->spectrum[0][i], both) << "line " << i;
+            EXPECT_EQ(d->spectrum[1][i], both) << "line " << i;
+        }
+        EXPECT_EQ(d->spectrum[0][lastRight], 4.0f) << "band 20 is no intensity band";
+        EXPECT_EQ(d->spectrum[1][lastRight], 3.0f);
+
+        // One band lower: band 20 is an intensity band, and band 21 takes its position.
+        auto e = NewDecoder(id, 1, 1);
+        for (int i = 0; i < 576; ++i) e->spectrum[0][i] = 4.0f;
+        for (int b = 0; b < 22; ++b) e->lsfIllegalLong[b] = 7;
+        e->quant[1][start[20] - 1] = 1;
+        e->lineCount[1] = start[20];
+        e->longScale[1][20] = id ? 6 : 2;  // MPEG-1: all left; LSF: right = v 2^(-1/4)
+        JointStereo(e.get(), 0);
+        EXPECT_EQ(e->spectrum[0][575], 4.0f);
+        EXPECT_FLOAT_EQ(e->spectrum[1][575], id ? 0.0f : 4.0f * float(std::pow(2.0, -0.25)));
+    }
+}
+
+TEST(JointStereo, HighestShortBandAloneTakesTheNeutralPositionPerWindow) {
+    // Window 0 of the right channel has data in short band 11: its band 12 alone is intensity
+    // coded, with the neutral position. Window 1 is zero from band 5 on: its band 12 takes band
+    // 11's position (6: all to the left).
+    auto d = NewDecoder(1, 1, 1);
+    for (int ch = 0; ch < 2; ++ch) {
+        d->side.granule[0][ch].windowSwitching = 1;
+        d->side.granule[0][ch].blockType = 2;
+    }
+    for (int i = 0; i < 576; ++i) d->spectrum[0][i] = 1.0f;
+    const uint16_t* reorder = kShortReorder[1][0];
+    const int16_t* s = kShortBandStart[1][0];
+    auto bitstreamLine = [&](int band, int win) { return 3 * s[band] + win * (s[band + 1] - s[band]); };
+    d->quant[1][bitstreamLine(11, 0)] = 1;
+    d->quant[1][bitstreamLine(4, 1)] = 1;
+    d->lineCount[1] = bitstreamLine(11, 0) + 1;
+    for (int b = 0; b < 13; ++b)
+        for (int w = 0; w < 3; ++w) d->shortScale[1][b][w] = 6;
+    JointStereo(d.get(), 0);
+    const int top0 = reorder[bitstreamLine(12, 0)], top1 = reorder[bitstreamLine(12, 1)];
+    EXPECT_EQ(d->intensityLine[reorder[bitstreamLine(11, 0)]], 0);
+    EXPECT_EQ(d->spectrum[0][top0], 0.5f);
+    EXPECT_EQ(d->spectrum[1][top0], 0.5f);
+    EXPECT_EQ(d->spectrum[0][top1], 1.0f);
+    EXPECT_EQ(d->spectrum[1][top1], 0.0f);
+}
+
 TEST(JointStereo, ShortBlockIntensityFindsTheZeroRegionPerWindow) {
     // Pure short blocks: window 0 of the right channel has data in short band 5, windows 1 and 2
     // none; so window 0 is intensity-coded from band 6 on, windows 1 and 2 from band 0 on.

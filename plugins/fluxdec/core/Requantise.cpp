@@ -144,10 +144,17 @@ static void IntensityStereo(Decoder* d, int gr) {
     IntensityBand band{d, mpeg1};
     std::memset(d->intensityLine, 0, sizeof d->intensityLine);
 
-    auto longPosition = [&](int b, int* illegal) {
-        const int src = b == 21 ? 20 : b;  // band 21 has no scale factor: it takes band 20's
+    // The highest band (long 21, short 12) has no scale factor. When the band below is an
+    // intensity band too, it continues that band's position; when the intensity region starts
+    // at the highest band, the band below holds an ordinary scale factor, not a position, and
+    // the highest band takes the neutral one: both channels alike.
+    const int neutral = mpeg1 ? 3 : 0;
+    auto longPosition = [&](int b, int firstIntensity, int* illegal) {
         *illegal = mpeg1 ? 7 : d->lsfIllegalLong[b];
-        return int(sfLong[src]);
+        if (b < 21) return int(sfLong[b]);
+        if (firstIntensity < 21) return int(sfLong[20]);
+        *illegal = 8;  // above every position
+        return neutral;
     };
     // Bands wholly above the right channel's last nonzero line among lines [0, limit).
     auto firstZeroLongBand = [&](int limit) {
@@ -160,9 +167,10 @@ static void IntensityStereo(Decoder* d, int gr) {
     };
 
     if (!(g.windowSwitching && g.blockType == 2)) {
-        for (int b = firstZeroLongBand(576); b < 22; ++b) {
+        const int first = firstZeroLongBand(576);
+        for (int b = first; b < 22; ++b) {
             int illegal;
-            const int p = longPosition(b, &illegal);
+            const int p = longPosition(b, first, &illegal);
             band.Apply(p, illegal, nullptr, longStart[b + 1] - longStart[b], longStart[b]);
         }
         return;
@@ -185,9 +193,10 @@ static void IntensityStereo(Decoder* d, int gr) {
         for (int b = start; b < 13; ++b) {
             const int width = shortStart[b + 1] - shortStart[b];
             const int from = 3 * shortStart[b] + w * width;
-            const int src = b == 12 ? 11 : b;  // band 12 takes band 11's position
-            const int p = d->shortScale[1][src][w];
-            const int illegal = mpeg1 ? 7 : d->lsfIllegalShort[b];
+            const bool top = b == 12;
+            const bool topAlone = top && start == 12;
+            const int p = topAlone ? neutral : d->shortScale[1][top ? 11 : b][w];
+            const int illegal = topAlone ? 8 : mpeg1 ? 7 : d->lsfIllegalShort[b];
             int lines[192];
             for (int k = 0; k < width; ++k) lines[k] = reorder[from + k];
             band.Apply(p, illegal, lines, width, 0);
@@ -195,9 +204,10 @@ static void IntensityStereo(Decoder* d, int gr) {
     }
     // Mixed blocks: the long part can be intensity-coded only when the whole short part is.
     if (g.mixedBlock && shortPartZero) {
-        for (int b = firstZeroLongBand(36); longStart[b] < 36; ++b) {
+        const int first = firstZeroLongBand(36);
+        for (int b = first; longStart[b] < 36; ++b) {
             int illegal;
-            const int p = longPosition(b, &illegal);
+            const int p = longPosition(b, first, &illegal);
             band.Apply(p, illegal, nullptr, longStart[b + 1] - longStart[b], longStart[b]);
         }
     }
