@@ -58,8 +58,9 @@ def features(path):
 
 
 def required():
-    """Every path the material must keep reaching. Mixed blocks are absent: lame never writes
-    them, and setting the flag changes how a frame's scale factors are read."""
+    """Every path the material must keep reaching. Mixed short blocks are absent: lame never
+    writes them, and setting the flag on a short block changes how its scale factors are read;
+    on start and stop blocks it changes only the window, and the material sets it there."""
     need = set()
     for version, rates, bitrates in (("MPEG-1", [32000, 44100, 48000], mp3frames.BITRATE[1][1:]),
                                      ("LSF", [16000, 22050, 24000], mp3frames.BITRATE[0][1:])):
@@ -71,7 +72,9 @@ def required():
                  f"{version} scalefac_scale", f"{version} subblock_gain"}
     need |= {f"Huffman table {t}" for t in range(32) if t not in (4, 14)}
     need |= {"count1 table A", "count1 table B", "pretab (preflag)",
-             "scale-factor sharing (scfsi)", "MPEG-1 intensity stereo", "ID3v2 tag skipped"}
+             "scale-factor sharing (scfsi)", "MPEG-1 intensity stereo", "ID3v2 tag skipped",
+             "LSF intensity stereo"}
+    need |= {f"{v} block type {t} mixed" for v in ("MPEG-1", "LSF") for t in (1, 3)}
     return need
 
 

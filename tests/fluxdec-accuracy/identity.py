@@ -17,8 +17,8 @@ import tempfile
 
 SKIP = 77
 # A spread over the decoder's paths: MPEG-1 and LSF, mono, joint and forced M/S, CRC, VBR,
-# short blocks, clipping squares, start-up frames, an ID3v2 tag, intensity stereo, and damaged
-# data.
+# short blocks, mixed start and stop blocks, clipping squares, start-up frames, an ID3v2 tag,
+# intensity stereo (MPEG-1 and LSF), and damaged data.
 FILES = [
     "m1-44100-j128-tones.mp3",
     "m1-48000-m64-clicks-crc.mp3",
@@ -29,6 +29,9 @@ FILES = [
     "m1-44100-j128-tones-cut3.mp3",
     "m1-44100-j128-tones-id3v2.mp3",
     "m1-44100-jv4-split-is.mp3",
+    "m1-44100-f160-tones-is-top.mp3",
+    "m1-44100-j128-clicks-mixed13.mp3",
+    "lsf-24000-j128-tones-is.mp3",
     "lsf-22050-j64-tones.mp3",
     "lsf-24000-jv9-noise.mp3",
     "lsf-16000-m32-clicks-crc.mp3",
