@@ -39,6 +39,15 @@ static int NonzeroSubbands(const float* x) {
     return i < 0 ? 0 : i / 18 + 1;
 }
 
+// Left and right samples side by side. Written as the plain loop that the compiler turns into
+// vector unpacks.
+static void Interleave(const int16_t* left, const int16_t* right, int16_t* out, int n) {
+    for (int i = 0; i < n; ++i) {
+        out[2 * i] = left[i];
+        out[2 * i + 1] = right[i];
+    }
+}
+
 static void DecodeGranule(Decoder* d, BitReader* br, int gr, int16_t* pcm) {
     const FrameHeader& h = d->header;
     const int channels = ChannelCount(h);
@@ -68,8 +77,11 @@ static void DecodeGranule(Decoder* d, BitReader* br, int gr, int16_t* pcm) {
             if (boundaries == subbands && subbands < 32) ++subbands;
         }
         HybridFilterBank(d, gr, ch, subbands);
-        SynthesiseGranule(&d->channel[ch], d->hybrid, pcm + gr * 576 * channels + ch, channels);
+        // Each channel's slots go out whole; two channels are interleaved afterwards.
+        int16_t* out = channels == 1 ? pcm + gr * 576 : d->channelPcm[ch];
+        SynthesiseGranule(&d->channel[ch], d->hybrid, out, 1);
     }
+    if (channels == 2) Interleave(d->channelPcm[0], d->channelPcm[1], pcm + gr * 1152, 576);
 }
 
 Status DecodeFrame(Decoder* d, int16_t pcm[kMaxFrameSamples], FrameInfo* info) {

@@ -99,6 +99,7 @@ struct Decoder {
     float spectrum[2][576];         // requantised lines, short blocks reordered
     uint8_t intensityLine[576];     // lines handled by intensity stereo in this granule
     float hybrid[18][32];           // inverse MDCT output: [time slot][subband]
+    int16_t channelPcm[2][576];     // one granule's samples per channel, before interleaving
     ChannelState channel[2];
     uint32_t faults;                // FrameFault bits of the current frame
 };

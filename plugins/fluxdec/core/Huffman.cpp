@@ -101,14 +101,22 @@ struct QuadTable {
 };
 constexpr QuadTable kQuad;
 
-// Decodes pairs for lines [from, to) with one table. Stops (leaving the rest 0) when the position
-// passes the end of the frame's main data: whatever would follow is damaged.
-static int DecodeRegion(Decoder* d, BitReader* br, int table, int from, int to, int32_t* q) {
-    const HuffTable& t = kHuffTable[table];
-    if (t.primaryBits == 0) {  // table 0 (and the absent 4 and 14): zeros, no bits
-        for (int i = from; i < to; ++i) q[i] = 0;
-        return to;
-    }
+// A value's sign: the next stream bit, present only when the value is not 0. Without a branch,
+// since signs are random: for a value of 0 the negation leaves 0 and the bit is not consumed.
+static inline int Signed(int v, uint64_t* w, uint32_t* used) {
+    const int s = -int(*w >> 63);
+    const int present = v != 0;
+    *w <<= present;
+    *used += uint32_t(present);
+    return (v ^ s) - s;
+}
+
+// Decodes pairs for lines [from, to) with one table (kLinbits: a table whose value 15 is
+// extended by linbits). Stops (leaving the rest 0) when the position passes the end of the
+// frame's main data: whatever would follow is damaged.
+template <bool kLinbits>
+static int DecodePairs(Decoder* d, BitReader* br, const HuffTable& t, int from, int to,
+                       int32_t* q) {
     const int linbits = t.linbits;
     uint32_t pos = br->pos;
     const uint32_t limit = br->limit;
@@ -120,37 +128,40 @@ static int DecodeRegion(Decoder* d, BitReader* br, int table, int from, int to, 
         }
         uint64_t w = LoadBigEndian64(br->data + (pos >> 3)) << (pos & 7);
         const uint32_t e = LookUp(t, w);
-        int used = int((e >> 8) & 31);
+        uint32_t used = (e >> 8) & 31;
         w <<= used;
         int x = int((e >> 4) & 15), y = int(e & 15);
         // Order in the stream: code, x linbits, x sign, y linbits, y sign (at most 47 bits).
-        if (x == 15 && linbits) {
+        if (kLinbits && x == 15) {
             x += int(w >> (64 - linbits));
             w <<= linbits;
-            used += linbits;
+            used += uint32_t(linbits);
             if (x > 8191) ClampQuant(d, &x);
         }
-        if (x) {
-            if (w >> 63) x = -x;
-            w <<= 1;
-            ++used;
-        }
-        if (y == 15 && linbits) {
+        x = Signed(x, &w, &used);
+        if (kLinbits && y == 15) {
             y += int(w >> (64 - linbits));
             w <<= linbits;
-            used += linbits;
+            used += uint32_t(linbits);
             if (y > 8191) ClampQuant(d, &y);
         }
-        if (y) {
-            if (w >> 63) y = -y;
-            ++used;
-        }
+        y = Signed(y, &w, &used);
         q[i] = x;
         q[i + 1] = y;
-        pos += uint32_t(used);
+        pos += used;
     }
     br->pos = pos;
     return i;
+}
+
+static int DecodeRegion(Decoder* d, BitReader* br, int table, int from, int to, int32_t* q) {
+    const HuffTable& t = kHuffTable[table];
+    if (t.primaryBits == 0) {  // table 0 (and the absent 4 and 14): zeros, no bits
+        for (int i = from; i < to; ++i) q[i] = 0;
+        return to;
+    }
+    return t.linbits ? DecodePairs<true>(d, br, t, from, to, q)
+                     : DecodePairs<false>(d, br, t, from, to, q);
 }
 
 void DecodeHuffman(Decoder* d, BitReader* br, int gr, int ch, uint32_t part2Start) {

@@ -74,5 +74,8 @@ void HybridFilterBank(Decoder* d, int granule, int channel, int subbands);
 void Dct32(const float in[32], float out[32]);
 // 18 slots of one channel from d->hybrid into pcm (stride = channel count).
 void SynthesiseGranule(ChannelState* state, const float hybrid[18][32], int16_t* pcm, int stride);
+// The same one slot at a time in plain scalar code: the same floats, for the tests.
+void SynthesiseGranuleReference(ChannelState* state, const float hybrid[18][32], int16_t* pcm,
+                                int stride);
 
 }  // namespace fluxdec
