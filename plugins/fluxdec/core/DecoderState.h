@@ -77,7 +77,8 @@ struct StreamReader {
 struct ChannelState {
     float overlap[18][32];      // [slot][subband]: second half of each subband's last windowed
                                 // transform
-    float v[2][16][32];         // [buffer][write slot][sample]: recent V values (Synthesis.cpp)
+    float v[2][32][32];         // [buffer][write slot][sample]: recent V values (Synthesis.cpp);
+                                // rows 16..31 repeat rows 0..15
     int32_t vPos;               // write slot 0 .. 15, decreasing
     int32_t vSel;               // current buffer 0 or 1
 };

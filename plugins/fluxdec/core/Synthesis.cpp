@@ -8,11 +8,12 @@
 // symmetries of V: V(i) = X(16 + i) for i < 16, V(16) = 0, V(i) = -X(48 - i) for 17 <= i <= 48,
 // V(i) = -X(i - 48) for i > 48.
 //
-// Storage: two buffers of 16 rows x 32 values per channel.
+// Storage: two buffers of 16 rows x 32 values per channel, each row kept twice (rows r and
+// r + 16), so that the 16 rows from any write position on lie one after the other.
 // Each slot writes V(0..31) into row `vPos` of the current buffer and V(32..63) into the same row
-// of the other, then decrements vPos and switches buffers. Row vPos + i (mod 16) of the current
-// buffer then holds exactly V_{t-i}(j + 32 (i mod 2)) at column j, so each output sample is a run
-// of 16 multiply-adds, done for all 32 samples at once row by row over contiguous memory with the
+// of the other, then decrements vPos and switches buffers. Row vPos + i of the current buffer
+// then holds exactly V_{t-i}(j + 32 (i mod 2)) at column j, so each output sample is a run of 16
+// multiply-adds, done for all 32 samples at once row by row over contiguous memory with the
 // pre-scaled window kSynthWindow[i] (D x 32767): no index arithmetic per tap, no scaling per sample.
 //
 // With SSE2 the matrixing runs for four slots at once, one slot per lane (the hybrid output's
@@ -84,17 +85,20 @@ void SynthesiseGranuleReference(ChannelState* st, const float hybrid[18][32], in
         for (int j = 1; j < 16; ++j) other[j] = -x[16 - j];
         other[16] = -x[0];
         for (int j = 17; j < 32; ++j) other[j] = -x[j - 16];
+        for (int j = 0; j < 32; ++j) {
+            cur[16 * 32 + j] = cur[j];
+            other[16 * 32 + j] = other[j];
+        }
 
-        float (*rows)[32] = st->v[st->vSel];
-        const int pos = st->vPos;
+        const float* rows = st->v[st->vSel][st->vPos];
         float acc[32];
         {
-            const float* r = rows[pos];
+            const float* r = rows;
             const float* c = kSynthWindow[0];
             for (int j = 0; j < 32; ++j) acc[j] = r[j] * c[j];
         }
         for (int tap = 1; tap < 16; ++tap) {
-            const float* r = rows[(pos + tap) & 15];
+            const float* r = rows + 32 * tap;
             const float* c = kSynthWindow[tap];
             for (int j = 0; j < 32; ++j) acc[j] += r[j] * c[j];
         }
@@ -115,36 +119,43 @@ namespace {
 typedef float Float4 __attribute__((vector_size(16)));
 
 FLUXDEC_INLINE __m128 Load(const float* p) { return _mm_loadu_ps(p); }
+FLUXDEC_INLINE __m128 LoadAligned(const float* p) { return _mm_load_ps(p); }
 FLUXDEC_INLINE void Store(float* p, __m128 v) { _mm_storeu_ps(p, v); }
 FLUXDEC_INLINE __m128 Reverse(__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 1, 2, 3)); }
 FLUXDEC_INLINE __m128 Negate(__m128 v) { return _mm_xor_ps(v, _mm_set1_ps(-0.0f)); }
 
+// Stores a V row and its repetition 16 rows on.
+FLUXDEC_INLINE void StoreRow(float* row, int j, __m128 v) {
+    Store(row + j, v);
+    Store(row + 16 * 32 + j, v);
+}
+
 // The slot's V values from its matrixing output x (x[32] must be readable, as 0): V(0..31) into
 // the current buffer's row, V(32..63) into the other's (see SynthesiseGranuleReference).
 FLUXDEC_INLINE void StoreV(const float* x, float* cur, float* other) {
-    for (int i = 0; i < 16; i += 4) Store(cur + i, Load(x + 16 + i));
-    for (int i = 16; i < 32; i += 4) Store(cur + i, Negate(Reverse(Load(x + 45 - i))));
-    cur[16] = 0.0f;
-    for (int j = 0; j < 16; j += 4) Store(other + j, Negate(Reverse(Load(x + 13 - j))));
-    for (int j = 16; j < 32; j += 4) Store(other + j, Negate(Load(x + j - 16)));
+    for (int i = 0; i < 16; i += 4) StoreRow(cur, i, Load(x + 16 + i));
+    StoreRow(cur, 16, _mm_move_ss(Negate(Reverse(Load(x + 29))), _mm_setzero_ps()));
+    for (int i = 20; i < 32; i += 4) StoreRow(cur, i, Negate(Reverse(Load(x + 45 - i))));
+    for (int j = 0; j < 16; j += 4) StoreRow(other, j, Negate(Reverse(Load(x + 13 - j))));
+    for (int j = 16; j < 32; j += 4) StoreRow(other, j, Negate(Load(x + j - 16)));
 }
 
 // Samples j0 .. j0 + 15 of one slot: the 16 taps summed in order, then clamped, truncated and
 // packed (the saturating pack meets only values already clamped to the 16-bit range).
-FLUXDEC_INLINE void Window16(const float (*rows)[32], int pos, int j0, int16_t* out) {
-    const float* r = rows[pos] + j0;
+FLUXDEC_INLINE void Window16(const float* rows, int j0, int16_t* out) {
+    const float* r = rows + j0;
     const float* c = kSynthWindow[0] + j0;
-    __m128 a0 = _mm_mul_ps(Load(r), Load(c));
-    __m128 a1 = _mm_mul_ps(Load(r + 4), Load(c + 4));
-    __m128 a2 = _mm_mul_ps(Load(r + 8), Load(c + 8));
-    __m128 a3 = _mm_mul_ps(Load(r + 12), Load(c + 12));
+    __m128 a0 = _mm_mul_ps(Load(r), LoadAligned(c));
+    __m128 a1 = _mm_mul_ps(Load(r + 4), LoadAligned(c + 4));
+    __m128 a2 = _mm_mul_ps(Load(r + 8), LoadAligned(c + 8));
+    __m128 a3 = _mm_mul_ps(Load(r + 12), LoadAligned(c + 12));
     for (int tap = 1; tap < 16; ++tap) {
-        r = rows[(pos + tap) & 15] + j0;
+        r = rows + 32 * tap + j0;
         c = kSynthWindow[tap] + j0;
-        a0 = _mm_add_ps(a0, _mm_mul_ps(Load(r), Load(c)));
-        a1 = _mm_add_ps(a1, _mm_mul_ps(Load(r + 4), Load(c + 4)));
-        a2 = _mm_add_ps(a2, _mm_mul_ps(Load(r + 8), Load(c + 8)));
-        a3 = _mm_add_ps(a3, _mm_mul_ps(Load(r + 12), Load(c + 12)));
+        a0 = _mm_add_ps(a0, _mm_mul_ps(Load(r), LoadAligned(c)));
+        a1 = _mm_add_ps(a1, _mm_mul_ps(Load(r + 4), LoadAligned(c + 4)));
+        a2 = _mm_add_ps(a2, _mm_mul_ps(Load(r + 8), LoadAligned(c + 8)));
+        a3 = _mm_add_ps(a3, _mm_mul_ps(Load(r + 12), LoadAligned(c + 12)));
     }
     const __m128 lo = _mm_set1_ps(-32768.0f), hi = _mm_set1_ps(32767.0f);
     auto toInt = [&](__m128 v) { return _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(v, lo), hi)); };
@@ -170,7 +181,7 @@ void SynthesiseGranule(ChannelState* st, const float hybrid[18][32], int16_t* pc
             in[k + 3] = r3;
         }
         Lee<32, Float4>::Run(in, x);
-        float rowsX[4][36];  // each slot's matrixing output, x[32] = 0 for StoreV
+        float rowsX[4][36];  // each slot's matrixing output
         for (int k = 0; k < 32; k += 4) {
             __m128 c0 = x[k], c1 = x[k + 1], c2 = x[k + 2], c3 = x[k + 3];
             _MM_TRANSPOSE4_PS(c0, c1, c2, c3);
@@ -180,16 +191,17 @@ void SynthesiseGranule(ChannelState* st, const float hybrid[18][32], int16_t* pc
             Store(rowsX[3] + k, c3);
         }
         for (int l = 0; l < slots; ++l) {
-            rowsX[l][32] = 0.0f;
+            rowsX[l][32] = 0.0f;  // read by StoreV's last reversed load, then replaced by 0
+            const float* rows = st->v[st->vSel][st->vPos];
             StoreV(rowsX[l], st->v[st->vSel][st->vPos], st->v[st->vSel ^ 1][st->vPos]);
             const int slot = s0 + l;
             if (stride == 1) {
-                Window16(st->v[st->vSel], st->vPos, 0, pcm + slot * 32);
-                Window16(st->v[st->vSel], st->vPos, 16, pcm + slot * 32 + 16);
+                Window16(rows, 0, pcm + slot * 32);
+                Window16(rows, 16, pcm + slot * 32 + 16);
             } else {
                 int16_t out[32];
-                Window16(st->v[st->vSel], st->vPos, 0, out);
-                Window16(st->v[st->vSel], st->vPos, 16, out + 16);
+                Window16(rows, 0, out);
+                Window16(rows, 16, out + 16);
                 int16_t* o = pcm + slot * 32 * stride;
                 for (int j = 0; j < 32; ++j) o[j * stride] = out[j];
             }

@@ -1792,8 +1792,9 @@ const float kLeeFactors[31] = {
 // D x 16383.5 with twice V would give the same products (doubling is exact in float), so D x 32767
 // with the standard's V gives the same products: every output sample is 32767 times the
 // standard's reconstructed sample. Source: synthesis_window.txt integer column / 65536
-// (11172-3 Table 3-B.3), regrouped by tap so that one tap's 32 coefficients are contiguous.
-const float kSynthWindow[16][32] = {
+// (11172-3 Table 3-B.3), regrouped by tap so that one tap's 32 coefficients are contiguous;
+// aligned for vector loads.
+alignas(16) const float kSynthWindow[16][32] = {
     {
         0.0f, -0.499984741f, -0.499984741f, -0.499984741f, -0.499984741f, -0.499984741f, -0.499984741f, -0.999969482f,
         -0.999969482f, -0.999969482f, -0.999969482f, -1.49995422f, -1.49995422f, -1.99993896f, -1.99993896f, -2.49992371f,

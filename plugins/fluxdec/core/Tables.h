@@ -50,7 +50,7 @@ extern const float kImdct36Odd[9];
 extern const float kDct9[4][9];
 extern const float kDct4Of6[6][6];
 extern const float kLeeFactors[31];
-extern const float kSynthWindow[16][32];
+alignas(16) extern const float kSynthWindow[16][32];  // aligned for vector loads
 extern const uint32_t kHuffCodes[];
 extern const uint16_t kHuffIndex[][16];
 extern const uint16_t kHuffFast[];

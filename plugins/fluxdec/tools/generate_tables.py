@@ -76,8 +76,9 @@ class Out:
             self._nested(items[k * step:(k + 1) * step], dims[1:], depth + 1, per_line)
             self.w(pad + '},')
 
-    def array(self, comment, ctype, name, dims, values, per_line=8, fmt=str):
-        """Writes `const ctype name[d0][d1]... = {...};` with a flat value list."""
+    def array(self, comment, ctype, name, dims, values, per_line=8, fmt=str, align=0):
+        """Writes `const ctype name[d0][d1]... = {...};` with a flat value list (aligned to
+        `align` bytes when given)."""
         total = 1
         for d in dims:
             total *= d
@@ -85,7 +86,8 @@ class Out:
         for c in comment.strip().split('\n'):
             self.w('// ' + c if c else '//')
         dim_text = ''.join('[%d]' % d for d in dims)
-        self.w('const %s %s%s = {' % (ctype, name, dim_text))
+        self.w('%sconst %s %s%s = {' % ('alignas(%d) ' % align if align else '', ctype, name,
+                                         dim_text))
         items = [fmt(v) for v in values]
         self._nested(items, dims, 1, per_line)
         self.w('};')
@@ -442,8 +444,9 @@ def generate(tables_dir):
             'D x 16383.5 with twice V would give the same products (doubling is exact in float), so D x 32767\n'
             'with the standard\'s V gives the same products: every output sample is 32767 times the\n'
             'standard\'s reconstructed sample. Source: synthesis_window.txt integer column / 65536\n'
-            '(11172-3 Table 3-B.3), regrouped by tap so that one tap\'s 32 coefficients are contiguous.',
-            'float', 'kSynthWindow', [16, 32], scaled, per_line=8, fmt=flit)
+            '(11172-3 Table 3-B.3), regrouped by tap so that one tap\'s 32 coefficients are contiguous;\n'
+            'aligned for vector loads.',
+            'float', 'kSynthWindow', [16, 32], scaled, per_line=8, fmt=flit, align=16)
 
     # --- Huffman
     by_number = {}
