@@ -14,25 +14,57 @@
 #include "plugins/fluxdec/core/Stages.h"
 #include "plugins/fluxdec/core/Tables.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace fluxdec {
 
 // Lane types: the long transform is written once for T = float (one subband) and T = Float4
 // (four neighbouring subbands in the lanes of a vector, which the compiler maps to SSE on x86).
 // Lanes are computed independently with the same operations in the same order, so both give the
-// same floats for a subband.
+// same floats for a subband. Coefficients<T> reads the constant tables: plain values for float,
+// the tables' 4-lane copies for Float4, so that a multiplication takes them straight from memory.
 #if defined(__GNUC__) || defined(__clang__)
 typedef float Float4 __attribute__((vector_size(16)));
 #define FLUXDEC_HAVE_FLOAT4 1
+#endif
+
+template <typename T>
+struct Coefficients {
+    static float Dct9(int p, int m) { return kDct9[p][m]; }
+    static float Odd(int p) { return kImdct36Odd[p]; }
+    static float Post(int p) { return kImdct36Post[p]; }
+    static float Window(int type, int i) { return kImdctWindow[type][i]; }
+};
+
+#ifdef FLUXDEC_HAVE_FLOAT4
+static inline Float4 Load4(const float* p) {
+    Float4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+static inline void Store4(float* p, Float4 v) { std::memcpy(p, &v, sizeof v); }
+
+template <>
+struct Coefficients<Float4> {
+    static Float4 Dct9(int p, int m) { return Load4(kDct9Splat[p][m]); }
+    static Float4 Odd(int p) { return Load4(kImdct36OddSplat[p]); }
+    static Float4 Post(int p) { return Load4(kImdct36PostSplat[p]); }
+    static Float4 Window(int type, int i) { return Load4(kImdctWindowSplat[type][i]); }
+};
 #endif
 
 // E(p) = sum over m = 0..8 of e(m) cos(pi (2p + 1) m / 18), p = 0..8. Rows p and 8 - p share the
 // even terms and negate the odd ones; row 4 is e0 - e2 + e4 - e6 + e8.
 template <typename T>
 static inline void Dct3Of9(const T e[9], T out[9]) {
+    typedef Coefficients<T> C;
     for (int p = 0; p < 4; ++p) {
-        const float* c = kDct9[p];
-        const T even = e[0] + e[2] * c[2] + e[4] * c[4] + e[6] * c[6] + e[8] * c[8];
-        const T odd = e[1] * c[1] + e[3] * c[3] + e[5] * c[5] + e[7] * c[7];
+        const T even = e[0] + e[2] * C::Dct9(p, 2) + e[4] * C::Dct9(p, 4) + e[6] * C::Dct9(p, 6) +
+                       e[8] * C::Dct9(p, 8);
+        const T odd = e[1] * C::Dct9(p, 1) + e[3] * C::Dct9(p, 3) + e[5] * C::Dct9(p, 5) +
+                      e[7] * C::Dct9(p, 7);
         out[p] = even + odd;
         out[8 - p] = even - odd;
     }
@@ -41,6 +73,7 @@ static inline void Dct3Of9(const T e[9], T out[9]) {
 
 template <typename T>
 static inline void LongTransform(const T in[18], int blockType, T overlap[18], T out[18]) {
+    typedef Coefficients<T> C;
     T e[9], o[9];
     e[0] = in[0];
     o[0] = in[1] + in[0];
@@ -54,16 +87,15 @@ static inline void LongTransform(const T in[18], int blockType, T overlap[18], T
     Dct3Of9(o, odd);
     T t[18];
     for (int p = 0; p < 9; ++p) {
-        const T od = odd[p] * kImdct36Odd[p];
-        t[p] = (even[p] + od) * kImdct36Post[p];
-        t[17 - p] = (even[p] - od) * kImdct36Post[17 - p];
+        const T od = odd[p] * C::Odd(p);
+        t[p] = (even[p] + od) * C::Post(p);
+        t[17 - p] = (even[p] - od) * C::Post(17 - p);
     }
-    const float* w = kImdctWindow[blockType];
     for (int i = 0; i < 9; ++i) {
-        out[i] = t[i + 9] * w[i] + overlap[i];
-        out[i + 9] = -t[17 - i] * w[i + 9] + overlap[i + 9];
-        overlap[i] = -t[8 - i] * w[i + 18];
-        overlap[i + 9] = -t[i] * w[i + 27];
+        out[i] = t[i + 9] * C::Window(blockType, i) + overlap[i];
+        out[i + 9] = -t[17 - i] * C::Window(blockType, i + 9) + overlap[i + 9];
+        overlap[i] = -t[8 - i] * C::Window(blockType, i + 18);
+        overlap[i + 9] = -t[i] * C::Window(blockType, i + 27);
     }
 }
 
@@ -95,13 +127,6 @@ void InverseMdctShort(const float in[18], float overlap[18], float out[18]) {
 }
 
 #ifdef FLUXDEC_HAVE_FLOAT4
-static inline Float4 Load4(const float* p) {
-    Float4 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-static inline void Store4(float* p, Float4 v) { std::memcpy(p, &v, sizeof v); }
-
 // Subbands sb .. sb + 3 (sb a multiple of 4), all long blocks of one type, in the lanes of vectors:
 // the overlap and the hybrid output are stored slot-major, so a slot's four values are
 // contiguous; the input lines are gathered.
@@ -109,10 +134,20 @@ static void LongTransform4(const float* spectrum, int sb, int blockType, float (
                            float (*hybrid)[32]) {
     const float* x = spectrum + 18 * sb;
     Float4 in[18], ov[18], out[18];
-    for (int k = 0; k < 18; ++k) {
-        in[k] = Float4{x[k], x[18 + k], x[36 + k], x[54 + k]};
-        ov[k] = Load4(&overlap[k][sb]);
+    int k = 0;
+#ifdef __SSE2__
+    for (; k < 16; k += 4) {  // 4 x 4 blocks of the four subbands' lines, transposed
+        __m128 r0 = _mm_loadu_ps(x + k), r1 = _mm_loadu_ps(x + 18 + k);
+        __m128 r2 = _mm_loadu_ps(x + 36 + k), r3 = _mm_loadu_ps(x + 54 + k);
+        _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+        in[k] = r0;
+        in[k + 1] = r1;
+        in[k + 2] = r2;
+        in[k + 3] = r3;
     }
+#endif
+    for (; k < 18; ++k) in[k] = Float4{x[k], x[18 + k], x[36 + k], x[54 + k]};
+    for (k = 0; k < 18; ++k) ov[k] = Load4(&overlap[k][sb]);
     LongTransform(in, blockType, ov, out);
     const Float4 invert = {1.0f, -1.0f, 1.0f, -1.0f};  // odd subbands, odd slots
     for (int i = 0; i < 18; ++i) {

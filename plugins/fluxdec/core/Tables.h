@@ -35,9 +35,10 @@ extern const LsfPartition kLsfPartition[2][3];
 extern const int16_t kLongBandStart[2][3][23];
 extern const int16_t kShortBandStart[2][3][14];
 extern const uint16_t kShortReorder[2][3][576];
-// |q|^(4/3) up to the largest quantised value a stream can express (15 + 8191).
+// sign(q) |q|^(4/3) at q + kMaxQuant, for |q| up to the largest quantised value a stream can
+// express (15 + 8191).
 inline constexpr int kMaxQuant = 8206;
-extern const float kPow43[kMaxQuant + 1];
+extern const float kPow43Signed[2 * kMaxQuant + 1];
 extern const float kQuarterPow[4];
 extern const float kQuarterPowNeg[4];
 extern const float kIntensityMpeg1[2][7];
@@ -49,6 +50,11 @@ extern const float kImdct36Post[18];
 extern const float kImdct36Odd[9];
 extern const float kDct9[4][9];
 extern const float kDct4Of6[6][6];
+// kImdctWindow, kImdct36Post, kImdct36Odd and kDct9 with each value repeated in 4 lanes.
+alignas(16) extern const float kImdctWindowSplat[4][36][4];
+alignas(16) extern const float kImdct36PostSplat[18][4];
+alignas(16) extern const float kImdct36OddSplat[9][4];
+alignas(16) extern const float kDct9Splat[4][9][4];
 extern const float kLeeFactors[31];
 alignas(16) extern const float kSynthWindow[16][32];  // aligned for vector loads
 extern const uint32_t kHuffCodes[];

@@ -353,10 +353,11 @@ def generate(tables_dir):
             'uint16_t', 'kShortReorder', [2, 3, 576], reorder, per_line=24)
 
     # --- requantisation
-    o.array('|q|^(4/3) for q = 0..8206, computed in double and rounded to float (the table runs on to 8206 = 15 + 2^13 - 1, the largest value that linbits can express,\n'
-            'because encoders do emit values above 8191 and reference decoders reproduce them).\n'
-            'Derived (ISO/IEC 11172-3 2.4.3.4.7.1).',
-            'float', 'kPow43', [kPow43Size], [math.pow(q, 4.0 / 3.0) for q in range(kPow43Size)], per_line=6, fmt=flit)
+    pow43 = [math.pow(q, 4.0 / 3.0) for q in range(kPow43Size)]
+    o.array('sign(q) |q|^(4/3) at index q + 8206 for q = -8206..8206, |q|^(4/3) computed in double and rounded to float (the table runs on to 8206 = 15 + 2^13 - 1,\n'
+            'the largest value that linbits can express, because encoders do emit values above 8191 and reference decoders reproduce them).\n'
+            'Signed, so that requantising a line is one look-up and one multiplication. Derived (ISO/IEC 11172-3 2.4.3.4.7.1).',
+            'float', 'kPow43Signed', [2 * kPow43Size - 1], [-v for v in reversed(pow43[1:])] + pow43, per_line=6, fmt=flit)
     o.array('2^(k/4) for k = 0..3 (gain exponents in quarter steps).',
             'float', 'kQuarterPow', [4], [2.0 ** (k / 4.0) for k in range(4)], fmt=flit)
     o.array('2^(-k/4) for k = 0..3.',
@@ -425,6 +426,21 @@ def generate(tables_dir):
             'p = 5..8 follow by symmetry, p = 4 is 1, 0, -1, 0, 1, ...).',
             'float', 'kDct9', [4, 9], [math.cos((2 * p + 1) * m * math.pi / 18.0) for p in range(4) for m in range(9)],
             per_line=9, fmt=flit)
+    # The same four long-transform tables with every value repeated in 4 lanes, for the
+    # transform of four subbands at once (Imdct.cpp): a lane-wise multiplication reads them
+    # straight from memory.
+    dct9 = [math.cos((2 * p + 1) * m * math.pi / 18.0) for p in range(4) for m in range(9)]
+    post = [1.0 / (2.0 * math.cos((2 * p + 1) * math.pi / 72.0)) for p in range(18)]
+    odd = [1.0 / (2.0 * math.cos((2 * p + 1) * math.pi / 36.0)) for p in range(9)]
+    splat = lambda values: [v for v in values for _ in range(4)]
+    o.array('kImdctWindow, each value in 4 lanes.',
+            'float', 'kImdctWindowSplat', [4, 36, 4], splat(win), per_line=8, fmt=flit, align=16)
+    o.array('kImdct36Post, each value in 4 lanes.',
+            'float', 'kImdct36PostSplat', [18, 4], splat(post), per_line=8, fmt=flit, align=16)
+    o.array('kImdct36Odd, each value in 4 lanes.',
+            'float', 'kImdct36OddSplat', [9, 4], splat(odd), per_line=8, fmt=flit, align=16)
+    o.array('kDct9, each value in 4 lanes.',
+            'float', 'kDct9Splat', [4, 9, 4], splat(dct9), per_line=8, fmt=flit, align=16)
     o.array('12-point inverse MDCT core: DCT-IV matrix cos((2p + 1)(2k + 1) pi / 24) by [p][k], 6 x 6.',
             'float', 'kDct4Of6', [6, 6], [math.cos((2 * p + 1) * (2 * k + 1) * math.pi / 24.0) for p in range(6) for k in range(6)],
             per_line=6, fmt=flit)
