@@ -63,6 +63,58 @@ TEST(HuffmanTables, LookupAndSortedFormsDecodeEveryCode) {
     }
 }
 
+// The sign-resolved tables against the sorted tables: every index of every row either resolves
+// to the code found there, its values signed by the bits after it and the bits taken, or (pairs
+// only) sends the decoder down the general path, which it must do for codes longer than the
+// index and for values of 15 in tables with linbits.
+TEST(HuffmanTables, SignResolvedFormsAgreeWithTheSortedTables) {
+    for (int table = 1; table < 34; ++table) {
+        const HuffTable& t = kHuffTable[table];
+        if (t.codeCount == 0) continue;
+        const bool count1 = table >= 32;
+        int resolvedCount = 0;
+        for (uint32_t index = 0; index < (1u << kSignedBits); ++index) {
+            const uint32_t word = index << (32 - kSignedBits);
+            int x, y;
+            const int len = DecodePairReference(table, word, &x, &y);
+            ASSERT_GT(len, 0);
+            int want[4];
+            int n = 0;
+            if (count1) {
+                for (int k = 0; k < 4; ++k) want[n++] = (x >> (3 - k)) & 1;
+            } else {
+                want[n++] = x;
+                want[n++] = y;
+            }
+            int used = len;
+            for (int k = 0; k < n; ++k)
+                if (want[k]) {
+                    if (used < kSignedBits && ((word >> (31 - used)) & 1)) want[k] = -want[k];
+                    ++used;
+                }
+            const bool fits = used <= kSignedBits && !(t.linbits && (x == 15 || y == 15));
+            SCOPED_TRACE(testing::Message() << "table " << table << " index " << index);
+            if (count1) {
+                const uint64_t r = kHuffQuads[t.signedRow][index];
+                ASSERT_TRUE(fits) << "every quadruple fits the index";
+                EXPECT_EQ(int(r >> 32), used);
+                for (int k = 0; k < 4; ++k) EXPECT_EQ(int(int8_t((r >> (8 * k)) & 0xFF)), want[k]);
+            } else {
+                const uint32_t r = kHuffPairs[t.signedRow][index];
+                ASSERT_EQ((r & kPairSlow) == 0, fits);
+                if (!fits) continue;
+                ++resolvedCount;
+                EXPECT_EQ(int((r >> 16) & 31), used);
+                EXPECT_EQ(int(int8_t(r & 0xFF)), want[0]);
+                EXPECT_EQ(int(int8_t((r >> 8) & 0xFF)), want[1]);
+            }
+        }
+        if (!count1) {
+            EXPECT_GT(resolvedCount, 0) << "table " << table;
+        }
+    }
+}
+
 TEST_F(HuffmanFixture, LinbitsExtendFifteenThenSignFollows) {
     // Table 16 has linbits 1: 15 then the bit 1 gives 16; order: code, x linbits, x sign, y sign.
     g.bigValues = 1;

@@ -2,9 +2,10 @@
 //
 // The spectrum's lines come as big_values pairs in up to three regions, each with its own table,
 // then quadruples of values -1..1 (count1 part) up to part2_3_length, then zeros. Codes are decoded
-// with the lookup tables of generate_tables.py (one or two table reads per code, never a loop over
-// bits); the sorted tables of the sorted form are kept for DecodePairReference, which the tests use
-// to check the lookup tables against them.
+// with the lookup tables of generate_tables.py, never a loop over bits: the sign-resolved tables
+// give most pairs and every quadruple with their signs in one read; longer codes and linbits take
+// the general lookup (one or two table reads per code, then the linbits and sign bits). The sorted
+// tables are kept for DecodePairReference, which the tests use to check the lookup tables.
 #include <cstring>
 
 #include "plugins/fluxdec/core/Stages.h"
@@ -76,31 +77,6 @@ static void ClampQuant(Decoder* d, int* v) {
     d->faults |= kFaultQuantOverflow;
 }
 
-// A count1 quadruple's values from its flags (v, w, x, y from bit 3 down) and the sign bits that
-// follow the code, one per set flag in that order (first sign in the highest bit): a table
-// instead of a branch per value, since the signs are random.
-struct QuadTable {
-    int8_t signBits[16];
-    int8_t values[16][16][4];
-    constexpr QuadTable() : signBits(), values() {
-        for (int flags = 0; flags < 16; ++flags) {
-            int n = 0;
-            for (int k = 0; k < 4; ++k) n += (flags >> k) & 1;
-            signBits[flags] = int8_t(n);
-            for (int signs = 0; signs < (1 << n); ++signs) {
-                int next = n - 1;  // the first sign bit is the highest of `signs`
-                for (int k = 0; k < 4; ++k) {
-                    if (flags & (8 >> k)) {
-                        values[flags][signs][k] = int8_t(((signs >> next) & 1) ? -1 : 1);
-                        --next;
-                    }
-                }
-            }
-        }
-    }
-};
-constexpr QuadTable kQuad;
-
 // A value's sign: the next stream bit, present only when the value is not 0. Without a branch,
 // since signs are random: for a value of 0 the negation leaves 0 and the bit is not consumed.
 static inline int Signed(int v, uint64_t* w, uint32_t* used) {
@@ -118,6 +94,7 @@ template <bool kLinbits>
 static int DecodePairs(Decoder* d, BitReader* br, const HuffTable& t, int from, int to,
                        int32_t* q) {
     const int linbits = t.linbits;
+    const uint32_t* resolved = kHuffPairs[t.signedRow];
     uint32_t pos = br->pos;
     const uint32_t limit = br->limit;
     int i = from;
@@ -127,6 +104,14 @@ static int DecodePairs(Decoder* d, BitReader* br, const HuffTable& t, int from, 
             break;
         }
         uint64_t w = LoadBigEndian64(br->data + (pos >> 3)) << (pos & 7);
+        // Most pairs: a short code and its signs, resolved by one look-up.
+        const uint32_t r = resolved[w >> (64 - kSignedBits)];
+        if (!(r & kPairSlow)) {
+            q[i] = int8_t(r & 0xFF);
+            q[i + 1] = int8_t((r >> 8) & 0xFF);
+            pos += (r >> 16) & 31;
+            continue;
+        }
         const uint32_t e = LookUp(t, w);
         uint32_t used = (e >> 8) & 31;
         w <<= used;
@@ -196,28 +181,23 @@ void DecodeHuffman(Decoder* d, BitReader* br, int gr, int ch, uint32_t part2Star
     // Count1 part: quadruples while bits remain and the quadruple fits below line 576.
     // A quadruple that runs past part2_3_length is dropped, as the ISO reference decoder does.
     if (line == bigEnd) {
-        const HuffTable& t = kHuffTable[32 + (g.count1TableSelect & 1)];
+        // One look-up resolves a quadruple with its signs (the longest takes 10 bits).
+        const uint64_t* resolved = kHuffQuads[kHuffTable[32 + (g.count1TableSelect & 1)].signedRow];
         uint32_t pos = br->pos;
         while (pos < end && line <= 572) {
             if (pos > br->limit) {
                 d->faults |= kFaultMainDataOverrun;
                 break;
             }
-            uint64_t w = LoadBigEndian64(br->data + (pos >> 3)) << (pos & 7);
-            const uint32_t e = LookUp(t, w);
-            int used = int((e >> 8) & 31);
-            w <<= used;
-            const uint32_t flags = (e >> 4) & 15;  // v, w, x, y from bit 3 down
-            const int signBits = kQuad.signBits[flags];
-            const uint32_t signs = signBits ? uint32_t(w >> (64 - signBits)) : 0;
-            used += signBits;
-            if (pos + uint32_t(used) > end) break;
-            pos += uint32_t(used);
-            const int8_t* v = kQuad.values[flags][signs];
-            q[line] = v[0];
-            q[line + 1] = v[1];
-            q[line + 2] = v[2];
-            q[line + 3] = v[3];
+            const uint64_t w = LoadBigEndian64(br->data + (pos >> 3)) << (pos & 7);
+            const uint64_t r = resolved[w >> (64 - kSignedBits)];
+            const uint32_t used = uint32_t(r >> 32);
+            if (pos + used > end) break;
+            pos += used;
+            q[line] = int8_t(r & 0xFF);
+            q[line + 1] = int8_t((r >> 8) & 0xFF);
+            q[line + 2] = int8_t((r >> 16) & 0xFF);
+            q[line + 3] = int8_t((r >> 24) & 0xFF);
             line += 4;
         }
     }

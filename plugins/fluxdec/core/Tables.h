@@ -24,7 +24,12 @@ struct HuffTable {
     uint16_t codeCount;    // number of codes in kHuffCodes
     uint8_t indexRow;      // row of kHuffIndex
     uint8_t linbits;
+    uint8_t signedRow;     // row of kHuffPairs (count1 tables: of kHuffQuads)
 };
+
+// Index width of the sign-resolved tables kHuffPairs and kHuffQuads.
+inline constexpr int kSignedBits = 10;
+inline constexpr uint32_t kPairSlow = 0x80000000u;  // kHuffPairs: take the general path
 
 extern const int32_t kSampleRateHz[2][3];
 extern const int16_t kBitrateKbps[2][4][16];
@@ -60,6 +65,8 @@ alignas(16) extern const float kSynthWindow[16][32];  // aligned for vector load
 extern const uint32_t kHuffCodes[];
 extern const uint16_t kHuffIndex[][16];
 extern const uint16_t kHuffFast[];
+extern const uint32_t kHuffPairs[][1 << kSignedBits];
+extern const uint64_t kHuffQuads[2][1 << kSignedBits];
 extern const HuffTable kHuffTable[34];
 
 }  // namespace fluxdec

@@ -156,6 +156,45 @@ def symbol_bits(sym):
     return ((v << 3) | (w << 2) | (x << 1) | y) << 4
 
 
+SIGNED_BITS = 10  # index width of the sign-resolved tables
+
+
+def signed_form(entries, linbits_possible):
+    """The sign-resolved lookup form: 2^SIGNED_BITS entries indexed by the next SIGNED_BITS stream
+    bits. Where those bits hold a whole code and the sign bits of its non-zero values, the entry
+    gives the values with their signs and the bits taken: pairs as x in bits 7..0 and y in 15..8
+    (two's complement bytes) and the bits taken in 20..16; count1 quadruples as v, w, x, y in bytes
+    0..3 and the bits taken in bits 36..32. Every other entry is 0 with bit 31 set (pairs) or 0
+    (quadruples: no code has length 0), and the decoder takes its general path: longer codes and,
+    in tables with linbits, values of 15."""
+    count1 = len(entries[0][0]) == 4
+    size = 1 << SIGNED_BITS
+    out = [None] * size
+    for sym, length, code in entries:
+        signs = sum(1 for v in sym if v)
+        total = length + signs
+        if total > SIGNED_BITS or (linbits_possible and 15 in sym):
+            continue
+        for rest in range(1 << (SIGNED_BITS - length)):
+            idx = (int(code, 2) << (SIGNED_BITS - length)) | rest
+            sign_bits = rest >> (SIGNED_BITS - total)  # the bits right after the code
+            values, k = [], signs - 1
+            for v in sym:
+                if v:
+                    values.append(-v if (sign_bits >> k) & 1 else v)
+                    k -= 1
+                else:
+                    values.append(0)
+            if count1:
+                word = sum((v & 0xFF) << (8 * n) for n, v in enumerate(values)) | (total << 32)
+            else:
+                word = (values[0] & 0xFF) | ((values[1] & 0xFF) << 8) | (total << 16)
+            assert out[idx] is None
+            out[idx] = word
+    slow = 0 if count1 else 0x80000000
+    return [slow if v is None else v for v in out]
+
+
 def spec_form(entries):
     """the sorted form: 32-bit entries sorted by code (codeword left-aligned from bit 31, length
     in bits 12..8, symbol in the low byte) and a 16-entry index by the next 4 stream bits."""
@@ -468,7 +507,9 @@ def generate(tables_dir):
     by_number = {}
     spec_words, fast_words = [], []
     spec_index = []
+    pair_rows, quad_rows = [], []
     for nums, lbs, entries in huff:
+        signed_row = 0
         if not entries:
             info = (0, 0, 0, 0)
             spec_index.append(None)
@@ -479,8 +520,11 @@ def generate(tables_dir):
             spec_index.append((nums[0], index))
             spec_words += words
             fast_words += flat
+            rows = quad_rows if len(entries[0][0]) == 4 else pair_rows
+            signed_row = len(rows)
+            rows.append(signed_form(entries, any(lbs)))
         for num, lb in zip(nums, lbs):
-            by_number[num] = (info, lb, nums[0])
+            by_number[num] = (info, lb, nums[0], signed_row)
     assert len(fast_words) < 65536 and len(spec_words) < 65536
     o.array('Huffman code tables in sorted form, all tables one after the other (see\n'
             'kHuffTable for each table\'s offset and count): per code the codeword left-aligned from\n'
@@ -507,20 +551,32 @@ def generate(tables_dir):
             '14..4 and the subtable\'s index width S in bits 3..0; the subtable is indexed by the S bits\n'
             'after the first P. Source: huffman.txt.',
             'uint16_t', 'kHuffFast', [len(fast_words)], fast_words, per_line=12, fmt=lambda v: '0x%04x' % v)
+    o.array('Sign-resolved Huffman tables of the big-values pairs, one row per code table (see\n'
+            'generate_tables.py signed_form): indexed by the next %d stream bits, x in bits 7..0 and y in\n'
+            '15..8 as signed bytes and the bits taken (code and sign bits) in 20..16; bit 31 set where\n'
+            'the code and its signs are longer, or a value of 15 may take linbits. Source: huffman.txt.'
+            % SIGNED_BITS,
+            'uint32_t', 'kHuffPairs', [len(pair_rows), 1 << SIGNED_BITS], sum(pair_rows, []),
+            per_line=8, fmt=lambda v: '0x%08xu' % v)
+    o.array('Sign-resolved count1 tables (A, B): indexed by the next %d stream bits, v, w, x, y in\n'
+            'bytes 0..3 as signed bytes and the bits taken in bits 36..32; every index decodes.\n'
+            'Source: huffman.txt.' % SIGNED_BITS,
+            'uint64_t', 'kHuffQuads', [len(quad_rows), 1 << SIGNED_BITS], sum(quad_rows, []),
+            per_line=6, fmt=lambda v: '0x%010xull' % v)
     o.w('// Per table number 0..33 (32 = count1 table A, 33 = table B): offset into kHuffFast, primary')
     o.w('// index width P (0 = table without codes: 0, 4, 14), offset and number of codes in kHuffCodes,')
-    o.w('// row in kHuffIndex, linbits. Tables 4 and 14 do not exist and decode like table 0.')
-    o.w('// Source: huffman.txt (table numbers and linbits).')
+    o.w('// row in kHuffIndex, linbits, row in kHuffPairs (count1: kHuffQuads). Tables 4 and 14 do not')
+    o.w('// exist and decode like table 0. Source: huffman.txt (table numbers and linbits).')
     o.w('const HuffTable kHuffTable[34] = {')
     index_row = {base: i for i, (base, _) in enumerate(idx_rows)}
     for num in range(34):
         if num in by_number:
-            (foff, p, soff, scount), lb, base = by_number[num]
+            (foff, p, soff, scount), lb, base, srow = by_number[num]
         else:
-            (foff, p, soff, scount), lb, base = (0, 0, 0, 0), 0, 0
+            (foff, p, soff, scount), lb, base, srow = (0, 0, 0, 0), 0, 0, 0
         row = index_row.get(base, 0)
-        o.w('    {%d, %d, %d, %d, %d, %d},  // %d%s' % (foff, p, soff, scount, row, lb, num,
-                                                     '' if num in by_number else ' (absent)'))
+        o.w('    {%d, %d, %d, %d, %d, %d, %d},  // %d%s' % (foff, p, soff, scount, row, lb, srow, num,
+                                                         '' if num in by_number else ' (absent)'))
     o.w('};')
     o.w()
     o.w('}  // namespace fluxdec')
