@@ -31,6 +31,7 @@ FILES = [
     "m1-44100-jv4-split-is.mp3",
     "m1-44100-f160-tones-is-top.mp3",
     "m1-44100-j128-clicks-mixed13.mp3",
+    "lsf-24000-j64-clicks-mixed13.mp3",
     "lsf-24000-j128-tones-is.mp3",
     "lsf-22050-j64-tones.mp3",
     "lsf-24000-jv9-noise.mp3",
