@@ -130,8 +130,9 @@ FLUXDEC_INLINE void StoreRow(float* row, int j, __m128 v) {
     Store(row + 16 * 32 + j, v);
 }
 
-// The slot's V values from its matrixing output x (x[32] must be readable, as 0): V(0..31) into
-// the current buffer's row, V(32..63) into the other's (see SynthesiseGranuleReference).
+// The slot's V values from its matrixing output x: V(0..31) into the current buffer's row,
+// V(32..63) into the other's (see SynthesiseGranuleReference). x[32] is read, for the lane that
+// V(16) = 0 then replaces.
 FLUXDEC_INLINE void StoreV(const float* x, float* cur, float* other) {
     for (int i = 0; i < 16; i += 4) StoreRow(cur, i, Load(x + 16 + i));
     StoreRow(cur, 16, _mm_move_ss(Negate(Reverse(Load(x + 29))), _mm_setzero_ps()));
@@ -191,7 +192,7 @@ void SynthesiseGranule(ChannelState* st, const float hybrid[18][32], int16_t* pc
             Store(rowsX[3] + k, c3);
         }
         for (int l = 0; l < slots; ++l) {
-            rowsX[l][32] = 0.0f;  // read by StoreV's last reversed load, then replaced by 0
+            rowsX[l][32] = 0.0f;  // read by StoreV, never used
             const float* rows = st->v[st->vSel][st->vPos];
             StoreV(rowsX[l], st->v[st->vSel][st->vPos], st->v[st->vSel ^ 1][st->vPos]);
             const int slot = s0 + l;
