@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
-#include <winternl.h>
 
 #include <gtest/gtest.h>
 
@@ -124,7 +123,12 @@ int GdiObjectCount()
 {
     if (const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS))
         return static_cast<int>(counted);
-    const auto* peb = reinterpret_cast<const unsigned char*>(NtCurrentTeb()->ProcessEnvironmentBlock);
+    using GetPebFn = void* (WINAPI*)();
+    const auto getPeb = reinterpret_cast<GetPebFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetCurrentPeb")));
+    if (getPeb == nullptr)
+        return -1;
+    const auto* peb = static_cast<const unsigned char*>(getPeb());
     const size_t tableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;
     const auto* table = *reinterpret_cast<const unsigned char* const*>(peb + tableOffset);
     if (table == nullptr)
