@@ -252,8 +252,10 @@ LRESULT CALLBACK CorvaneListCtrl::ListCtrlProc(HWND window, UINT message, WPARAM
         return 1;
     case WM_LBUTTONDBLCLK:
         // The first click of a double click on the selected row deselected it: select the row
-        // again so that the list box's LBN_DBLCLK plays the row that was clicked.
+        // again so that the list box's LBN_DBLCLK plays the row that was clicked. The release
+        // that follows never deselects.
         ctrl->OnPress(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        ctrl->pressedWasSelected = 0;
         return ctrl->CallBase(message, wParam, lParam);
     case WM_LBUTTONUP:
         ctrl->OnRelease(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));

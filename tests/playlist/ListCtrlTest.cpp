@@ -250,17 +250,20 @@ TEST(ListCtrlTest, SpaceAsksTheOwnerToPlayEvenWithNothingSelected)
     EXPECT_EQ(2, owner.Count(WM_COMMAND, LBN_DBLCLK));
 }
 
-TEST(ListCtrlTest, DoubleClickOnTheSelectedRowLeavesItSelectedForTheOwnersPlay)
+TEST(ListCtrlTest, DoubleClickLeavesTheClickedRowSelectedForTheOwnersPlay)
 {
     ListOwner owner;
     owner.Fill(3);
-    owner.ctrl.SetCurSel(1);
-    owner.Press(50, ListOwner::RowY(1, true));    // was selected: this click deselects
-    owner.Release(50, ListOwner::RowY(1, true));
-    owner.Mouse(WM_LBUTTONDBLCLK, MK_LBUTTON, 50, ListOwner::RowY(1, true));
-    owner.Release(50, ListOwner::RowY(1, true));
-    EXPECT_EQ(1, owner.Count(WM_COMMAND, LBN_DBLCLK));
-    EXPECT_EQ(1, owner.ctrl.GetCurSel());
+    for (int32_t selectedBefore : {1, -1}) {
+        owner.ctrl.SetCurSel(selectedBefore);
+        owner.notices.clear();
+        owner.Press(50, ListOwner::RowY(1, true));  // deselects row 1 when it was selected
+        owner.Release(50, ListOwner::RowY(1, true));
+        owner.Mouse(WM_LBUTTONDBLCLK, MK_LBUTTON, 50, ListOwner::RowY(1, true));
+        owner.Release(50, ListOwner::RowY(1, true));
+        EXPECT_EQ(1, owner.Count(WM_COMMAND, LBN_DBLCLK)) << "selected before: " << selectedBefore;
+        EXPECT_EQ(1, owner.ctrl.GetCurSel()) << "selected before: " << selectedBefore;
+    }
 }
 
 TEST(ListCtrlTest, HoldingThePointerBeyondAnEdgeScrollsOneRowPerMove)
