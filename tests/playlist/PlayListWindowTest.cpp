@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/PlayerApp.h"
@@ -27,6 +28,7 @@ namespace {
 constexpr int32_t kRowHeight = 16;
 const char* const kSongs[] = {"Morning Light.mp3", "Harbour.mp3", "Slow River.mp3",
                               "Night Train.mp3", "Paper Moon.mp3"};
+constexpr POINT kAddButton = {377, 148};
 constexpr POINT kClearButton = {377, 201};
 constexpr POINT kRemoveButton = {377, 178};
 constexpr POINT kDismissButton = {381, 285};
@@ -75,6 +77,34 @@ void DropFiles(HWND window, const std::vector<std::string>& paths)
     PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
     Pump();
 }
+
+// Answers the player's open dialog from a thread of its own, as a user would: types `path` and
+// presses Open, or cancels when `path` is empty.
+class OpenDialogAnswer {
+public:
+    explicit OpenDialogAnswer(std::string path)
+        : thread([path] {
+              const DWORD start = GetTickCount();
+              HWND dialog = nullptr;
+              while (GetTickCount() - start < 10000) {
+                  dialog = FindWindowA("#32770", "Open Corvane Media");
+                  if (dialog != nullptr && IsWindowVisible(dialog))
+                      break;
+                  Sleep(20);
+              }
+              if (dialog == nullptr)
+                  return;
+              if (!path.empty())
+                  SetDlgItemTextA(dialog, 0x47C, path.c_str());  // the file name box
+              PostMessageA(dialog, WM_COMMAND, path.empty() ? IDCANCEL : IDOK, 0);
+          })
+    {
+    }
+    ~OpenDialogAnswer() { thread.join(); }
+
+private:
+    std::thread thread;
+};
 
 class PlayListWindowTest : public testing::Test {
 protected:
@@ -267,6 +297,26 @@ TEST_F(PlayListWindowTest, ClosingWithEitherButtonAndReopeningShowsTheSameList)
         EXPECT_EQ(edited, Rows());
         EXPECT_EQ(edited, Entries());
     }
+}
+
+TEST_F(PlayListWindowTest, AddButtonSelectsTheChosenSongAndACancelledDialogLeavesTheRows)
+{
+    AddSongs({0, 1});
+    Open();
+    ClickRow(0);
+    {
+        OpenDialogAnswer cancel("");
+        ClickButton(kAddButton);
+    }
+    EXPECT_EQ(Named({0, 1}), Rows());
+    EXPECT_EQ(LB_ERR, List().GetCurSel());
+    {
+        OpenDialogAnswer choose(SongPath(3));
+        ClickButton(kAddButton);
+    }
+    EXPECT_EQ(Named({0, 1, 3}), Rows());
+    EXPECT_EQ(Named({0, 1, 3}), Entries());
+    EXPECT_EQ(2, List().GetCurSel()) << "the new row is selected";
 }
 
 TEST_F(PlayListWindowTest, ScrollButtonsMoveTheRowsOneAtATimeWithinTheList)
