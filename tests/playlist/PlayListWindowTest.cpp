@@ -331,6 +331,20 @@ TEST_F(PlayListWindowTest, ScrollButtonsMoveTheRowsOneAtATimeWithinTheList)
     EXPECT_EQ(2, List().GetTopIndex());
     ClickButton(kScrollUpButton);
     EXPECT_EQ(1, List().GetTopIndex());
+
+    // Rows scrolled with redraw off show the skin behind them, not a shifted copy of it.
+    RECT box;
+    GetRgnBox(Window().listRegion.Get(), &box);
+    WindowDc screen(List().hwnd);
+    for (int32_t y = 0; y < 10 * kRowHeight; y += 5)
+        EXPECT_EQ(GetPixel(Window().normalSkin.dc, box.left + 250, box.top + y),
+                  GetPixel(screen.Get(), 250, y)) << "at y " << y;
+
+    // A song from elsewhere rebuilds the rows, keeping the top row and the selection.
+    ClickRow(2);
+    AddSongs({4});
+    EXPECT_EQ(1, List().GetTopIndex());
+    EXPECT_EQ(3, List().GetCurSel());
     EXPECT_EQ(Entries(), Rows());
 }
 
