@@ -49,12 +49,12 @@ def poll(what, probe, seconds=10):
         time.sleep(0.1)
 
 
-def find_window(title):
+def find_window(title, seconds=10):
     def probe():
         found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
                                capture_output=True, text=True).stdout.split()
         return found[0] if found else None
-    return poll(f"the window '{title}'", probe)
+    return poll(f"the window '{title}'", probe, seconds)
 
 
 def window_gone(window_id):
@@ -122,7 +122,9 @@ def main():
     player = subprocess.Popen([WINE_EXEC, corvane], env=env, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL)
     try:
-        main_window = find_window("Corvane")
+        # Start-up shows the About window and loads the plug-ins first: slow on a busy machine.
+        main_window = find_window("Corvane", seconds=30)
+        assert player.poll() is None, "the player ended at start-up"
         for song in SONGS:
             subprocess.run([WINE_EXEC, corvane, windows_path(os.path.join(songs, song))],
                            env=env, check=True, stdout=subprocess.DEVNULL,
