@@ -34,6 +34,14 @@ def row_y(row, upper=True):
     return LIST_TOP + row * ROW_HEIGHT + (4 if upper else 12)
 
 
+def wine_display():
+    """The X display of the running Wine environment, which scripts/wine-exec also uses."""
+    script = ('. "$1/scripts/wine-env"; [ -f "$CORVANE_WINE_DIR/env.sh" ] && '
+              '. "$CORVANE_WINE_DIR/env.sh"; echo "${DISPLAY:-}"')
+    return subprocess.run(["bash", "-c", script, "-", REPO], capture_output=True,
+                          text=True).stdout.strip()
+
+
 def xdotool(*args):
     return subprocess.run(["xdotool", *map(str, args)], check=True, capture_output=True,
                           text=True).stdout
@@ -112,6 +120,9 @@ def drag(window_id, start, end):
 
 def main():
     bin_dir, work = sys.argv[1], sys.argv[2]
+    display = wine_display()
+    assert display, "no Wine environment with a display is running (scripts/wine-env)"
+    os.environ["DISPLAY"] = display
     songs = os.path.join(bin_dir, "playlist-songs")
     os.makedirs(work, exist_ok=True)
     shot = os.path.join(work, "playlist-window.png")
