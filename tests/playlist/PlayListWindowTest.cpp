@@ -106,6 +106,15 @@ private:
     std::thread thread;
 };
 
+// Answers LB_INSERTSTRING as a list box that is out of memory would.
+WNDPROC gListProc = nullptr;
+LRESULT CALLBACK RefusingInsertions(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == LB_INSERTSTRING)
+        return LB_ERRSPACE;
+    return CallWindowProcA(gListProc, window, message, wParam, lParam);
+}
+
 class PlayListWindowTest : public testing::Test {
 protected:
     void SetUp() override
@@ -233,6 +242,19 @@ TEST_F(PlayListWindowTest, RowsFollowThePlaylistThroughMovesRemovalsDropsAndASec
     ClickButton(kRemoveButton);
     EXPECT_EQ(Named({1, 2, 0, 4, 1, 2}), Entries());
     EXPECT_EQ(Entries(), Rows()) << "after a removal";
+}
+
+TEST_F(PlayListWindowTest, MoveRefusedByTheListBoxRebuildsTheRowsAndLeavesTheList)
+{
+    AddSongs({0, 1, 2, 3});
+    Open();
+    gListProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        List().hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefusingInsertions)));
+    DragRow(0, 2, false);
+    SetWindowLongPtrA(List().hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gListProc));
+    Pump();
+    EXPECT_EQ(Named({0, 1, 2, 3}), Entries());
+    EXPECT_EQ(Entries(), Rows()) << "the lost row is back";
 }
 
 TEST_F(PlayListWindowTest, RemovingThePlayingRowStopsItAndAnyOtherRowLeavesItPlaying)
