@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Drives the real player with the X pointer, as a user would: five songs arrive from second
-starts, a click on the main window's playlist button opens the playlist window, a row is dragged
-to a new place, the window is dragged by its skin, closed with its OK button and opened again,
-and a row is clicked and the selection moved with the arrow keys. The rows of the reopened window are built from the player's playlist, so
-they show the order the drag left in the list.
+"""Drives the real player with the X pointer and keyboard, as a user would: five songs arrive
+from second starts, a click on the main window's playlist button opens the playlist window, a
+row is dragged to a new place, the window is dragged by its skin, closed with its OK button and
+opened again, a row is clicked and the selection moved with the arrow keys. The rows of the
+reopened window are built from the player's playlist, so they show the order the drag left in
+the list.
 
     playlist_real_input_test.py BIN_DIR WORK_DIR
 
@@ -168,7 +169,8 @@ def main():
         wait_for_rows(bin_dir, "row 1 selected", lambda _, selected: selected == 1)
         # The click gave the list the keyboard.
         xdotool("key", "Down")
-        wait_for_rows(bin_dir, "row 2 selected by the down key", lambda _, selected: selected == 2)
+        wait_for_rows(bin_dir, "row 2 selected by the down key",
+                      lambda _, selected: selected == 2)
         xdotool("key", "Up")
         wait_for_rows(bin_dir, "row 1 selected by the up key", lambda _, selected: selected == 1)
         xdotool("mousemove", 5, 1000)  # the pointer out of the picture
