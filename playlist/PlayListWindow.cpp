@@ -13,8 +13,8 @@
 
 namespace {
 
-// Sent to itself when the rows must be rebuilt from the playlist after the list box lost a
-// row; posted, so that the rebuild never runs inside the list box's own processing.
+// Posted to itself when the rows must be rebuilt from the playlist: the list changed elsewhere,
+// or the list box lost a row (posted, so the rebuild never runs inside its own processing).
 constexpr UINT kRebuildRowsMessage = WM_APP + 0x203;
 
 // A point inside each button's area of the region map, in PlayListButton order.
@@ -141,7 +141,17 @@ int32_t PlayListWindow::IsShown() const
 void PlayListWindow::PlaylistChanged()
 {
     if (IsShown())
-        RebuildRows();
+        PostRebuild();
+}
+
+void PlayListWindow::PostRebuild()
+{
+    // One rebuild for a burst of changes (a drop of many files changes the list once per
+    // file), run once the change is complete and its caller has given the playback lock back.
+    // Posted messages come before the user's next input, so no command acts on stale rows.
+    if (rebuildPosted)
+        return;
+    rebuildPosted = PostMessageA(hwnd, kRebuildRowsMessage, 0, 0) ? 1 : 0;
 }
 
 // ---- Rows ----------------------------------------------------------------------------------
@@ -270,7 +280,7 @@ LRESULT CALLBACK PlayListWindow::PlayListWndProc(HWND window, UINT message, WPAR
         }
         if (HIWORD(wParam) == static_cast<WORD>(LBN_ERRSPACE) &&
             LOWORD(wParam) == kPlayListControlId) {
-            PostMessageA(window, kRebuildRowsMessage, 0, 0);
+            self->PostRebuild();
             return 0;
         }
         break;
@@ -293,12 +303,14 @@ LRESULT CALLBACK PlayListWindow::PlayListWndProc(HWND window, UINT message, WPAR
         return 0;
     }
     case kRebuildRowsMessage:
+        self->rebuildPosted = 0;
         self->RebuildRows();
         return 0;
     case WM_NCDESTROY:
         // The list window went with this one; the object waits for the next ShowAt.
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         self->hwnd = nullptr;
+        self->rebuildPosted = 0;  // went with the window's queue
         break;
     default:
         break;

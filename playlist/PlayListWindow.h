@@ -54,7 +54,8 @@ public:
     int32_t IsShown() const;
     // The playlist changed outside this window (files dropped, a song from another instance,
     // the open dialog): a shown window rebuilds its rows, keeping the selection and the top row
-    // where they still exist. Called on the user-interface thread.
+    // where they still exist, as soon as the current message is handled. Called on the
+    // user-interface thread.
     void PlaylistChanged();
 
     // Rebuilds the rows from the playlist: one row per entry, its file name and extension.
@@ -82,6 +83,7 @@ public:
     int32_t height = 350;
 
     int32_t startedFromList = 0;  // a row was played from this window; never cleared
+    int32_t rebuildPosted = 0;    // a rebuild of the rows waits in the window's queue
     CorvaneListCtrl listCtrl;
     HWND hwnd = nullptr;          // the window while it exists
 
@@ -92,6 +94,7 @@ private:
     void LayOut();
     // RefreshRows, then the selection and the top row again where they still exist.
     void RebuildRows();
+    void PostRebuild();
     void OnPaint();
     void OnLeftButtonDown(LPARAM position);
     void OnLeftButtonUp(int32_t x, int32_t y);

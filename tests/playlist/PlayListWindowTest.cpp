@@ -137,6 +137,7 @@ protected:
     {
         for (int32_t song : songs)
             gPlayerApp.AddToPlaylist(SongPath(song).c_str());
+        Pump();  // the window rebuilds its rows once the change is handled
     }
     void Open()
     {
