@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "playlist/CorvaneListCtrl.h"
@@ -234,6 +235,18 @@ TEST(ListCtrlTest, ClickSelectsAndASecondClickOnTheSameRowDeselects)
     owner.Release(50, ListOwner::RowY(2, false));
     EXPECT_EQ(LB_ERR, owner.ctrl.GetCurSel());
     EXPECT_EQ(3, owner.Count(WM_COMMAND, LBN_SELCHANGE)) << "the press, then the deselection";
+}
+
+TEST(ListCtrlTest, TypingALetterSelectsTheNextRowStartingWithIt)
+{
+    ListOwner owner;
+    for (const char* name : {"apple", "banana", "blueberry", "cherry"})
+        owner.ctrl.AddString(name);
+    for (auto [letter, expected] : {std::pair{'b', 1}, {'b', 2}, {'c', 3}, {'a', 0}}) {
+        SendMessageA(owner.ctrl.hwnd, WM_CHAR, static_cast<WPARAM>(letter), 0);
+        EXPECT_EQ(expected, owner.ctrl.GetCurSel()) << "after '" << letter << "'";
+    }
+    EXPECT_EQ(0, owner.Count(WM_COMMAND, LBN_DBLCLK)) << "only the space plays";
 }
 
 TEST(ListCtrlTest, SpaceAsksTheOwnerToPlayEvenWithNothingSelected)
