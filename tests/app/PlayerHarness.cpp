@@ -80,6 +80,19 @@ void ResetTestPlugin()
     // The player asks for the optional entries (position, volume, visual data) only when the
     // plug-in offers them.
     TestPlugin()->flags = kPluginFlagOptionalEntries;
+    // Songs ending in ".mp3" are Fluxdec's, which lies beside it.
+    TestPlugin()->extensions = "wav\0";
+}
+
+std::string RealSongPath(int number)
+{
+    static const char* const kNames[] = {"Morning Light", "Harbour", "Slow River", "Night Train",
+                                         "Paper Moon"};
+    char program[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::string folder(program);
+    folder.erase(folder.find_last_of('\\') + 1);
+    return folder + "..\\playlist-songs\\" + kNames[number % 5] + ".mp3";
 }
 
 std::string TestSongPath(int number)

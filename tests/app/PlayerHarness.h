@@ -47,8 +47,10 @@ bool PumpUntil(Condition done, DWORD millis)
 TestPluginControl* TestPlugin();
 void ResetTestPlugin();
 
-// A path that the test plug-in claims (extension "wav") and one that Fluxdec claims ("mp3").
+// A path that the test plug-in claims (extension "wav").
 std::string TestSongPath(int number);
+// A real song that Fluxdec plays (made by the build, five of them).
+std::string RealSongPath(int number);
 
 // Starts gPlayerApp with `commandLine` once per test program; later calls return at once.
 void StartPlayer(const char* commandLine = "");

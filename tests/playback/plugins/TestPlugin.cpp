@@ -132,6 +132,8 @@ TEST_EXPORT const PluginDescription* Query(void)
     Log('Q', nullptr);
     gDescription = gDescriptionTemplate;
     gDescription.flags = gControl.flags;
+    if (gControl.extensions != nullptr)
+        gDescription.extensions = gControl.extensions;
     return &gDescription;
 }
 

@@ -57,6 +57,9 @@ struct TestPluginControl {
     int32_t lastVisualMode;
     // Copied into the host's buffer by GetVisualData when it answers non-zero.
     int8_t visualData[kPluginVisualBytes];
+    // The extension list Query describes, when set before the host loads the plug-in; else
+    // kTestPluginExtensions. Lets a test leave "mp3" to Fluxdec beside it.
+    const char* extensions;
 };
 
 extern "C" {
