@@ -194,6 +194,9 @@ private:
     // A song handed over singly (dropped, or sent by another instance) plays at once when it is
     // the only one.
     void PlayIfOnlySong();
+    // Moves `step` entries through the playlist and plays there, or shows the empty-list
+    // message or `endText` when there is nowhere to go.
+    void StepSong(int32_t step, const char* endText);
     // Flips a toggle button and redraws it in the window, under paintMutex.
     void ToggleButton(SkinButton& button);
     // The time display from skinNormal, with `text` on it unless null, into backBuffer and the

@@ -143,43 +143,33 @@ int PlayerApp::SelectEntry(int32_t index)
 
 void PlayerApp::NextSong()
 {
-    const char* message = nullptr;
-    DWORD millis = kMessageMs;
-    {
-        PlaybackGuard guard(playback);
-        if (playlist.count == 0) {
-            message = kNoSongText;
-            millis = kShortMessageMs;
-        } else if (currentIndex + 1 >= playlist.count) {
-            message = kEndOfListText;
-        } else {
-            currentIndex += 1;
-            HaltSong();
-            PlayCurrent();
-        }
-    }
-    // Shown without the lock: the paint thread keeps animating while the message stands.
-    if (message != nullptr)
-        ShowMessage(message, millis);
+    StepSong(+1, kEndOfListText);
 }
 
 void PlayerApp::PreviousSong()
+{
+    StepSong(-1, kStartOfListText);
+}
+
+void PlayerApp::StepSong(int32_t step, const char* endText)
 {
     const char* message = nullptr;
     DWORD millis = kMessageMs;
     {
         PlaybackGuard guard(playback);
+        const int32_t target = currentIndex + step;
         if (playlist.count == 0) {
             message = kNoSongText;
             millis = kShortMessageMs;
-        } else if (currentIndex - 1 < 0) {
-            message = kStartOfListText;
+        } else if (step > 0 ? target >= playlist.count : target < 0) {
+            message = endText;
         } else {
-            currentIndex -= 1;
+            currentIndex = target;
             HaltSong();
             PlayCurrent();
         }
     }
+    // Shown without the lock: the paint thread keeps animating while the message stands.
     if (message != nullptr)
         ShowMessage(message, millis);
 }

@@ -138,19 +138,16 @@ int32_t AudioDevice::Write(int32_t length, const void* data, int32_t tag)
     header->dwBufferLength = static_cast<DWORD>(length);
     header->dwUser = static_cast<DWORD_PTR>(static_cast<uint32_t>(tag));
 
+    // The buffer is taken before the block is queued: the device may report it finished at
+    // once, and a count already at the ring's size would not rise for it (done-messages never
+    // raise it above the ring), losing that buffer for good.
+    InterlockedDecrement(&freeBuffers);
     // A block the device refused will never be reported finished: counting its buffer as queued
     // would make the draining close wait forever, and moving past it would let a later Write
-    // reuse a buffer that is still queued. So it stays free and is filled again next time.
-    if (api->Write(waveOut, header, kHeaderSize) != MMSYSERR_NOERROR)
+    // reuse a buffer that is still queued. So it is given back and filled again next time.
+    if (api->Write(waveOut, header, kHeaderSize) != MMSYSERR_NOERROR) {
+        InterlockedIncrement(&freeBuffers);
         return 0;
-
-    // Only Write takes buffers, and only after seeing one free, so the count cannot go below 0;
-    // should it ever, it is raised back to 0 without losing a concurrent increment.
-    for (LONG seen = InterlockedDecrement(&freeBuffers); seen < 0;) {
-        const LONG before = InterlockedCompareExchange(&freeBuffers, 0, seen);
-        if (before == seen)
-            break;
-        seen = before;
     }
     ++nextBuffer;
     return length;
