@@ -4,6 +4,15 @@
 
 #include <windows.h>
 
+#include "skin/WindowDragger.h"
+
+inline constexpr char kAboutWindowClass[] = "Corvane About Window";
+inline constexpr char kAboutWindowTitle[] = "Corvane About Window";
+
 // Creates the About window the first time (or after it was closed) and shows it. `owner` may be
 // null: start-up shows it before the main window exists.
 void ShowAboutWindow(HWND owner);
+
+// Moves the About window while its skin is dragged. Defined with the program's other globals,
+// before the application object.
+extern WindowDragger gAboutDragger;

@@ -5,5 +5,8 @@
 
 #include <windows.h>
 
+inline constexpr char kPreferencesWindowClass[] = "Corvane Preference Window";
+inline constexpr char kPreferencesWindowTitle[] = "Corvane Preference Window";
+
 // Opens the preferences window owned by `owner`; nothing when one is already open.
 void ShowPreferencesWindow(HWND owner);
