@@ -1,15 +1,12 @@
 // Every global object of the program, defined in one place so that they are built in a fixed
 // order before the entry runs (and destroyed in the reverse order at exit): the drawing surfaces
-// of the preferences and About windows and the About window's dragger, the application object,
-// then the settings.
+// of the preferences and About windows, the application object, then the settings.
 #include "app/PlayerApp.h"
 #include "app/Settings.h"
-#include "dialogs/AboutWindow.h"
 #include "skin/Surface.h"
 
 Surface gPrefsSkin;
 Surface gAboutSkin;
 Surface gAboutScroll;
-WindowDragger gAboutDragger;
 PlayerApp gPlayerApp;
 Settings gSettings;

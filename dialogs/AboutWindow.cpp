@@ -9,6 +9,10 @@
 #include "skin/RegionFromBitmap.h"
 #include "skin/Surface.h"
 
+// Holds nothing but plain numbers until a drag begins, so its place in the order in which the
+// program's globals are built does not matter.
+WindowDragger gAboutDragger;
+
 namespace {
 
 constexpr int kAboutWidth = 403;

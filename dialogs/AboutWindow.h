@@ -13,6 +13,5 @@ inline constexpr char kAboutWindowTitle[] = "Corvane About Window";
 // null: start-up shows it before the main window exists.
 void ShowAboutWindow(HWND owner);
 
-// Moves the About window while its skin is dragged. Defined with the program's other globals,
-// before the application object.
+// Moves the About window while its skin is dragged.
 extern WindowDragger gAboutDragger;

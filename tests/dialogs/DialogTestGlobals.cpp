@@ -1,11 +1,9 @@
 // The program's globals that the dialogs use, in the program's order (app/Globals.cpp), for the
 // test programs, which do not link the application.
 #include "app/Settings.h"
-#include "dialogs/AboutWindow.h"
 #include "skin/Surface.h"
 
 Surface gPrefsSkin;
 Surface gAboutSkin;
 Surface gAboutScroll;
-WindowDragger gAboutDragger;
 Settings gSettings;
