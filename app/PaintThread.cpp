@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "app/PlayerApp.h"
-#include "playback/PluginSlot.h"
+#include "skin/GdiHandles.h"
 
 namespace {
 
@@ -31,10 +31,8 @@ void PlayerApp::PaintFrames()
             if (window.load() == nullptr)
                 break;
             if (LockPaint()) {
-                if (HDC dc = GetDC(w)) {
-                    PaintFrame(dc);
-                    ReleaseDC(w, dc);
-                }
+                if (const WindowDc dc(w); dc)
+                    PaintFrame(dc.Get());
                 UnlockPaint();
             } else {
                 OutputDebugStringA(" Failure to Get PaintMutex \n");

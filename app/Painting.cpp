@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "app/PlayerApp.h"
+#include "skin/GdiHandles.h"
 
 namespace {
 
@@ -80,10 +81,8 @@ void PlayerApp::OnPaint()
     SelectClipRgn(back, nullptr);
     volumeKnob.Draw(back, 1);
     SelectClipRgn(back, nullptr);
-    if (HDC dc = GetDC(w)) {
-        BitBlt(dc, 0, 0, windowWidth, windowHeight, back, 0, 0, SRCCOPY);
-        ReleaseDC(w, dc);
-    }
+    if (const WindowDc dc(w); dc)
+        BitBlt(dc.Get(), 0, 0, windowWidth, windowHeight, back, 0, 0, SRCCOPY);
     UnlockPaint();
     InterlockedExchange(&fullRepaint, 0);
     ValidateRect(w, nullptr);
@@ -204,10 +203,9 @@ void PlayerApp::PresentTimeArea(const char* text)
     const HWND w = window.load();
     if (w == nullptr)
         return;
-    if (HDC dc = GetDC(w)) {
-        SelectClipRgn(dc, timeRegion);
-        CopyRect(dc, box, back);
-        ReleaseDC(w, dc);
+    if (const WindowDc dc(w); dc) {
+        SelectClipRgn(dc.Get(), timeRegion);
+        CopyRect(dc.Get(), box, back);
     }
 }
 

@@ -31,19 +31,14 @@ constexpr RECT kTimeRect = {65, 200, 160, 220};
 
 PlayerApp& app = gPlayerApp;
 
-// The time display as DrawTime draws `text` over the resting skin.
-Pixels ExpectedTime(const char* text)
+// The resting skin with `draw` done over it, as the window would show it.
+Pixels OverRestingSkin(const std::function<void(HDC)>& draw)
 {
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP canvas = CreateCompatibleBitmap(app.skinNormal.dc, app.windowWidth, app.windowHeight);
     HGDIOBJ prior = SelectObject(dc, canvas);
     BitBlt(dc, 0, 0, app.windowWidth, app.windowHeight, app.skinNormal.dc, 0, 0, SRCCOPY);
-    SelectClipRgn(dc, app.timeRegion);
-    SetTextColor(dc, RGB(0x00, 0xF0, 0x10));
-    SetBkColor(dc, RGB(0x00, 0x22, 0x10));
-    SetBkMode(dc, OPAQUE);
-    RECT rect = kTimeRect;
-    DrawTextA(dc, text, -1, &rect, DT_LEFT | DT_TOP);
+    draw(dc);
     Pixels pixels(dc, app.windowWidth, app.windowHeight);
     SelectObject(dc, prior);
     DeleteObject(canvas);
@@ -51,21 +46,27 @@ Pixels ExpectedTime(const char* text)
     return pixels;
 }
 
-// The time display with a message in the skin's font over the resting skin.
+// The time display as DrawTime draws `text`.
+Pixels ExpectedTime(const char* text)
+{
+    return OverRestingSkin([text](HDC dc) {
+        SelectClipRgn(dc, app.timeRegion);
+        SetTextColor(dc, RGB(0x00, 0xF0, 0x10));
+        SetBkColor(dc, RGB(0x00, 0x22, 0x10));
+        SetBkMode(dc, OPAQUE);
+        RECT rect = kTimeRect;
+        DrawTextA(dc, text, -1, &rect, DT_LEFT | DT_TOP);
+    });
+}
+
+// The time display with a message in the skin's font.
 Pixels ExpectedMessage(const char* text)
 {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP canvas = CreateCompatibleBitmap(app.skinNormal.dc, app.windowWidth, app.windowHeight);
-    HGDIOBJ prior = SelectObject(dc, canvas);
-    BitBlt(dc, 0, 0, app.windowWidth, app.windowHeight, app.skinNormal.dc, 0, 0, SRCCOPY);
-    RECT box;
-    GetRgnBox(app.timeRegion, &box);
-    app.skinFont.DrawString(dc, text, 40, (box.top + box.bottom) / 2);
-    Pixels pixels(dc, app.windowWidth, app.windowHeight);
-    SelectObject(dc, prior);
-    DeleteObject(canvas);
-    DeleteDC(dc);
-    return pixels;
+    return OverRestingSkin([text](HDC dc) {
+        RECT box;
+        GetRgnBox(app.timeRegion, &box);
+        app.skinFont.DrawString(dc, text, 40, (box.top + box.bottom) / 2);
+    });
 }
 
 // Pixels of the time display (inside its region) that differ between two pictures.

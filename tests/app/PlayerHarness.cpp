@@ -4,6 +4,7 @@
 
 #include "app/Settings.h"
 #include "skin/Surface.h"
+#include "tests/support/PixelCapture.h"
 
 // The program's global objects, in the program's order (app/Globals.cpp).
 Surface gPrefsSkin;
@@ -12,26 +13,9 @@ Surface gAboutScroll;
 PlayerApp gPlayerApp;
 Settings gSettings;
 
-Pixels::Pixels(HDC source, int32_t w, int32_t h) : width(w), height(h), pixels_(size_t(w) * h)
+Pixels::Pixels(HDC source, int32_t w, int32_t h)
+    : width(w), height(h), pixels_(CapturePixels(source, 0, 0, w, h))
 {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(nullptr);
-    HGDIOBJ prior = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, w, h, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    const auto* words = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; i < pixels_.size(); ++i)
-        pixels_[i] = words[i] & 0xFFFFFFu;
-    SelectObject(memory, prior);
-    DeleteDC(memory);
-    DeleteObject(dib);
 }
 
 uint32_t Pixels::At(int32_t x, int32_t y) const

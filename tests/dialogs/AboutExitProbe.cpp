@@ -6,7 +6,7 @@
 #include "dialogs/AboutWindow.h"
 #include "dialogs/CreditsText.h"
 #include "tests/dialogs/DesktopInput.h"
-#include "tests/dialogs/PixelCapture.h"
+#include "tests/support/PixelCapture.h"
 
 int main()
 {

@@ -15,7 +15,7 @@
 #include "skin/GdiHandles.h"
 #include "skin/Surface.h"
 #include "tests/dialogs/DesktopInput.h"
-#include "tests/dialogs/PixelCapture.h"
+#include "tests/support/PixelCapture.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "resources/ResourceIds.h"
 #include "skin/Surface.h"
 #include "tests/dialogs/DesktopInput.h"
-#include "tests/dialogs/PixelCapture.h"
+#include "tests/support/PixelCapture.h"
 #include "tests/skin/WinTestSupport.h"
 
 namespace {

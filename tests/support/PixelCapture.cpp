@@ -1,4 +1,4 @@
-#include "tests/dialogs/PixelCapture.h"
+#include "tests/support/PixelCapture.h"
 
 #include "skin/GdiHandles.h"
 
