@@ -202,7 +202,8 @@ bool SeekSongToMs(Song* s, int64_t ms) {
     ms = std::max<int64_t>(0, ms);
     const size_t i = LastSegmentAtOrBefore(s, ms, &SongSegment::msStart);
     const SongSegment& seg = s->segments[i];
-    int64_t sample = seg.outputStart + (ms - seg.msStart) * seg.sampleRate / 1000;
+    // The first sample at or after the time: its position in ms is `ms` again.
+    int64_t sample = seg.outputStart + ((ms - seg.msStart) * seg.sampleRate + 999) / 1000;
     if (i + 1 < s->segments.size()) sample = std::min(sample, s->segments[i + 1].outputStart);
     return SeekSongToSample(s, sample);
 }
