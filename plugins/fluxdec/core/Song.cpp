@@ -20,8 +20,9 @@
 // The synthesis reads its V rows relative to its write position, so where that position stands
 // after the restart does not matter. Every stage is the same code on the same floats, so K's PCM
 // and all after it are byte-identical to a straight decode. That is 2 frames plus the ones that
-// hold 511 bytes of main data: 4 frames at 128 kbit/s and 44.1 kHz, up to about 50 at LSF's
-// 8 kbit/s. A target so near the start that the pre-roll reaches the first audio frame rewinds
+// hold 511 bytes of main data (counted from the frame lengths, less header, CRC word and side
+// information): 4 frames in all at 128 kbit/s and 44.1 kHz, 3 at 320 kbit/s, 27 at 8 kbit/s and
+// 16 kHz mono, 59 at 8 kbit/s and 24 kHz, the smallest frames there are. A target so near the start that the pre-roll reaches the first audio frame rewinds
 // to the very start instead (ID3v2 skip, Info frame and all): a straight decode by definition.
 //
 // Format change. Where rate, channels or MPEG version change (songs joined with cat), the
@@ -40,8 +41,6 @@ namespace {
 
 constexpr int64_t kDecoderDelay = 529;
 constexpr int64_t kMaxMainDataBegin = 511;
-// Header, CRC word and the longest side information: what a frame holds besides main data, at most.
-constexpr int64_t kMaxFrameOverhead = 4 + 2 + 32;
 
 int64_t FrameCount(const Song* s) { return int64_t(s->frameOffsets.size()) - 1; }
 
@@ -92,15 +91,22 @@ bool RestartAt(Song* s, int64_t frame) {
     return true;
 }
 
+// The fewest main-data bytes an audio frame can hold: its length less the header, a CRC word
+// (the seek table does not record whether there is one) and its format's side information.
+int64_t LeastMainData(const Song* s, int64_t frame) {
+    const SongSegment& seg = s->segments[LastSegmentAtOrBefore(s, frame, &SongSegment::firstFrame)];
+    FrameHeader h{};
+    h.id = seg.mpegVersion == 1 ? 1 : 0;
+    h.mode = seg.channels == 1 ? 3 : 0;
+    const int64_t bytes = s->frameOffsets[size_t(frame) + 1] - s->frameOffsets[size_t(frame)];
+    return std::max<int64_t>(0, bytes - 4 - 2 - SideInfoBytes(h));
+}
+
 // The first frame of the pre-roll for target frame `target` (see the top of this file).
 int64_t PreRollStart(const Song* s, int64_t target) {
     int64_t frame = target - 2;
     int64_t mainData = 0;
-    while (frame > s->audioStartFrame && mainData < kMaxMainDataBegin) {
-        --frame;
-        const int64_t bytes = s->frameOffsets[size_t(frame) + 1] - s->frameOffsets[size_t(frame)];
-        mainData += std::max<int64_t>(0, bytes - kMaxFrameOverhead);
-    }
+    while (frame > s->audioStartFrame && mainData < kMaxMainDataBegin) mainData += LeastMainData(s, --frame);
     return frame <= s->audioStartFrame ? 0 : frame;
 }
 
