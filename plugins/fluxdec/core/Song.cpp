@@ -22,7 +22,8 @@
 // and all after it are byte-identical to a straight decode. That is 2 frames plus the ones that
 // hold 511 bytes of main data (counted from the frame lengths, less header, CRC word and side
 // information): 4 frames in all at 128 kbit/s and 44.1 kHz, 3 at 320 kbit/s, 27 at 8 kbit/s and
-// 16 kHz mono, 59 at 8 kbit/s and 24 kHz, the smallest frames there are. A target so near the start that the pre-roll reaches the first audio frame rewinds
+// 16 kHz mono; at most 513 for 8 kbit/s stereo at 24 kHz, whose 24-byte frames hold 1 to 3 bytes
+// of main data (12 s of such audio, decoded in milliseconds). A target so near the start that the pre-roll reaches the first audio frame rewinds
 // to the very start instead (ID3v2 skip, Info frame and all): a straight decode by definition.
 //
 // Format change. Where rate, channels or MPEG version change (songs joined with cat), the
