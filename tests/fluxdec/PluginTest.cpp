@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -183,12 +184,12 @@ TEST_F(Plugin, DescriptionRecordAndFileInfo) {
     ASSERT_NE(d, nullptr);
     EXPECT_STREQ(d->title, "Corvane - Fluxdec Player");
     EXPECT_EQ(std::memcmp(d->extensions, "mp3\0\0", 5), 0);
-    EXPECT_EQ(d->flags, 0);
+    EXPECT_EQ(d->flags, kPluginFlagOptionalEntries);
     EXPECT_EQ(d->spare16, 5);
     EXPECT_EQ(record_.reserved24, 0);
     EXPECT_TRUE(record_.OpenFile && record_.CloseFile && record_.Start && record_.Stop && record_.Seek &&
                 record_.GetFileInfo);
-    EXPECT_TRUE(!record_.OnButton && !record_.IsPlaying && !record_.SetVolume && !record_.GetVisualData);
+    EXPECT_TRUE(record_.IsPlaying && !record_.OnButton);
     EXPECT_NE(record_.pluginState, nullptr);
 
     PluginFileInfo info;
@@ -201,7 +202,56 @@ TEST_F(Plugin, DescriptionRecordAndFileInfo) {
     EXPECT_EQ(info.lengthB, -1);
     EXPECT_EQ(info.positionB, -1);
     EXPECT_EQ(record_.GetFileInfo(&record_, nullptr), 0);
-    EXPECT_EQ(record_.Seek(&record_, 1000, kSeekFormA), 1);
+    EXPECT_EQ(record_.IsPlaying(&record_), 0);
+}
+
+TEST_F(Plugin, LengthPositionAndTheEndOfASong) {
+    // 40 frames of MPEG-1 at 44.1 kHz without a gapless tag: 46080 samples, 1044 ms.
+    host_.writeDelayMs = 5;
+    ASSERT_EQ(record_.OpenFile(&record_, WriteFile(Frames(MakeHeader(1, 9, 0, 0), 40)).c_str()), 1);
+    PluginFileInfo info;
+    ASSERT_EQ(record_.GetFileInfo(&record_, &info), 1);
+    EXPECT_EQ(info.lengthA, 1044);
+    EXPECT_EQ(info.lengthB, 46080);
+    EXPECT_EQ(info.positionA, 0);
+    EXPECT_EQ(record_.IsPlaying(&record_), 0);
+    ASSERT_EQ(record_.Start(&record_), 1);
+    EXPECT_EQ(record_.IsPlaying(&record_), 1);
+    // The position is the block the device plays: the eighth-last written, never past the length.
+    int32_t last = 0;
+    while (WaitForSingleObject(host_.closedByThread, 0) == WAIT_TIMEOUT) {
+        ASSERT_EQ(record_.GetFileInfo(&record_, &info), 1);
+        EXPECT_GE(info.positionA, last);
+        EXPECT_LE(info.positionA, info.lengthA);
+        EXPECT_LE(info.positionB, std::max(0, int32_t(host_.writes) - 7) * 1152);
+        last = info.positionA;
+        Sleep(1);
+    }
+    // Once the drained close has returned, the position passes the length: the song is over.
+    for (int i = 0; i < 100 && record_.IsPlaying(&record_); ++i) Sleep(10);
+    EXPECT_EQ(record_.IsPlaying(&record_), 0);
+    ASSERT_EQ(record_.GetFileInfo(&record_, &info), 1);
+    EXPECT_EQ(info.positionA, 1045);
+    EXPECT_EQ(info.positionB, 46081);
+    record_.Stop(&record_);
+    record_.CloseFile(&record_);
+}
+
+TEST_F(Plugin, SeekHandsThePlaceToTheThreadWhichDropsTheQueuedAudio) {
+    host_.writeDelayMs = 20;  // a full device: the thread waits in every write
+    ASSERT_EQ(record_.OpenFile(&record_, WriteFile(Frames(MakeHeader(1, 9, 0, 0), 200)).c_str()), 1);
+    ASSERT_EQ(record_.Start(&record_), 1);
+    while (host_.writes < 3) Sleep(1);
+    ASSERT_EQ(record_.Seek(&record_, 190 * 1152, kSeekFormB), 1);  // the start of frame 190
+    const size_t writtenAtTheSeek = size_t(host_.writes.load());
+    ASSERT_EQ(WaitForSingleObject(host_.closedByThread, 10000), WAIT_OBJECT_0);
+    // The old place's queue is discarded at once and the output opened again for the new one.
+    const std::vector<std::string> calls = host_.Calls();
+    const std::vector<std::string> expect = {"open 44100 2 0", "close 1", "open 44100 2 0", "close 0"};
+    EXPECT_EQ(calls, expect);
+    EXPECT_LE(size_t(host_.writes.load()), writtenAtTheSeek + 1 + 10) << "only the last ten frames after the seek";
+    record_.Stop(&record_);
+    record_.CloseFile(&record_);
 }
 
 TEST_F(Plugin, StopWithoutStartClosesTheOutputAtOnce) {
