@@ -128,6 +128,8 @@ protected:
         ASSERT_EQ(record_.OpenFile(&record_, path.c_str()), 1);
         ASSERT_EQ(record_.Start(&record_), 1);
         ASSERT_EQ(WaitForSingleObject(host_.closedByThread, 20000), WAIT_OBJECT_0);
+        // A change of format drains the output too: the song is over when the thread says so.
+        for (int i = 0; i < 2000 && record_.IsPlaying(&record_); ++i) Sleep(5);
         record_.Stop(&record_);
         EXPECT_EQ(record_.CloseFile(&record_), 1);
     }
@@ -288,6 +290,17 @@ TEST_F(Plugin, LsfAndMonoFramesAreWritten) {
     PlayToEnd(WriteFile(Frames(MakeHeader(1, 9, 1, 3), 2)));  // 48 kHz mono
     EXPECT_EQ(host_.Calls().front(), "open 48000 1 0");
     EXPECT_EQ(host_.writeSizes, std::vector<int32_t>(2, 2304));
+}
+
+TEST_F(Plugin, AFormatChangeMidStreamDrainsTheOutputAndOpensItAgain) {
+    // Two files joined: 44.1 kHz stereo, then 22.05 kHz mono. Played on in the first format, the
+    // rest came out at the wrong speed and pitch.
+    std::vector<uint8_t> joined = Frames(MakeHeader(1, 9, 0, 0), 3);
+    Append(joined, Frames(MakeHeader(0, 8, 0, 3), 2));
+    PlayToEnd(WriteFile(joined));
+    const std::vector<std::string> expect = {"open 44100 2 0", "close 0", "open 22050 1 0", "close 0", "close 1"};
+    EXPECT_EQ(host_.Calls(), expect);
+    EXPECT_EQ(host_.writeSizes, (std::vector<int32_t>{4608, 4608, 4608, 1152, 1152}));
 }
 
 TEST_F(Plugin, FileWithoutFramesOnlyClosesTheOutput) {
