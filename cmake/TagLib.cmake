@@ -1,0 +1,59 @@
+# TagLib, which reads the songs' ID3v2, ID3v1 and APE tags, from Debian: natively the installed
+# libtag1-dev; for MinGW built from Debian's source package once per build tree, as libjpeg-turbo
+# is (ThirdParty.cmake), into a static library that the plug-in links.
+#
+# What the plug-in does not need stays out where TagLib's build allows it: no zlib (compressed
+# ID3v2 frames are then skipped, never inflated), no C bindings, examples or tests. TagLib 1.13
+# has no switch per container, so every container is compiled; only the MPEG, ID3 and APE code
+# that the title reader reaches is linked, and the plug-in drops the rest of it at link time
+# (function sections, --gc-sections).
+if(NOT CORVANE_WINDOWS)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(TAGLIB REQUIRED IMPORTED_TARGET taglib)
+  add_library(corvane_taglib INTERFACE)
+  target_link_libraries(corvane_taglib INTERFACE PkgConfig::TAGLIB)
+  return()
+endif()
+
+set(taglib_deps ${CMAKE_BINARY_DIR}/_deps/taglib)
+file(GLOB taglib_src_dir LIST_DIRECTORIES true ${taglib_deps}/taglib-*)
+if(NOT taglib_src_dir)
+  file(MAKE_DIRECTORY ${taglib_deps})
+  message(STATUS "Fetching Debian's taglib source package")
+  execute_process(COMMAND apt-get source -qq taglib
+                  WORKING_DIRECTORY ${taglib_deps} RESULT_VARIABLE taglib_rc OUTPUT_QUIET)
+  file(GLOB taglib_src_dir LIST_DIRECTORIES true ${taglib_deps}/taglib-*)
+  if(NOT taglib_rc EQUAL 0 OR NOT taglib_src_dir)
+    message(FATAL_ERROR "apt-get source taglib failed; run scripts/setup first")
+  endif()
+endif()
+list(GET taglib_src_dir 0 taglib_src_dir)
+
+include(ExternalProject)
+set(taglib_install ${taglib_deps}/install)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  set(taglib_arch_flags "-msse2 -mfpmath=sse")
+endif()
+ExternalProject_Add(taglib_build
+  SOURCE_DIR ${taglib_src_dir}
+  BINARY_DIR ${taglib_deps}/build
+  INSTALL_DIR ${taglib_install}
+  CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
+             -DCMAKE_INSTALL_PREFIX=<INSTALL_DIR>
+             -DCMAKE_BUILD_TYPE=Release
+             -DBUILD_SHARED_LIBS=OFF
+             -DWITH_ZLIB=OFF
+             -DBUILD_BINDINGS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF
+             -DVISIBILITY_HIDDEN=ON
+             # Debian's TagLib takes UTF8-CPP from libutfcpp-dev (header-only) rather than its copy.
+             "-DCMAKE_CXX_FLAGS=${taglib_arch_flags} -ffunction-sections -fdata-sections -isystem /usr/include/utf8cpp"
+  BUILD_BYPRODUCTS ${taglib_install}/lib/libtag.a
+  UPDATE_COMMAND "" PATCH_COMMAND ""
+  EXCLUDE_FROM_ALL ON)
+file(MAKE_DIRECTORY ${taglib_install}/include)
+add_library(corvane_taglib STATIC IMPORTED GLOBAL)
+set_target_properties(corvane_taglib PROPERTIES
+  IMPORTED_LOCATION ${taglib_install}/lib/libtag.a
+  INTERFACE_INCLUDE_DIRECTORIES ${taglib_install}/include
+  INTERFACE_COMPILE_DEFINITIONS TAGLIB_STATIC)
+add_dependencies(corvane_taglib taglib_build)
