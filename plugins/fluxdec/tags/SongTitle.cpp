@@ -6,12 +6,14 @@
 #include <taglib/apetag.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
-#include <taglib/mpegfile.h>
 #include <taglib/tbytevectorstream.h>
+#include <taglib/tfile.h>
 #include <taglib/tfilestream.h>
 
 #include "plugins/fluxdec/tags/AsciiFold.h"
+#include "plugins/fluxdec/tags/BoundedStream.h"
 
 namespace fluxdec {
 namespace {
@@ -53,17 +55,103 @@ std::string TitleFromTag(const TagLib::Tag& tag) {
     return text;
 }
 
+// TagLib's tag readers work on a TagLib::File; this one only lends them the stream. (TagLib's MPEG
+// file type would also look for an ID3v2 tag anywhere before the first audio frame, scanning a
+// file without one byte by byte: seven seconds for 10 MB of junk. Tags are read here only where
+// they belong, at the start and at the end.)
+class TagSource : public TagLib::File {
+public:
+    explicit TagSource(TagLib::IOStream* stream) : TagLib::File(stream) {}
+    TagLib::Tag* tag() const override { return nullptr; }
+    TagLib::AudioProperties* audioProperties() const override { return nullptr; }
+    bool save() override { return false; }
+
+    bool HasAt(long offset, Position from, const TagLib::ByteVector& identifier) {
+        seek(offset, from);
+        return readBlock(identifier.size()) == identifier;
+    }
+};
+
+// Reading more than 8 MB would stall the song's start (a tag may claim 256 MB); real tags are
+// smaller, cover art included, and their titles come early.
+constexpr unsigned long kTagByteBudget = 8ul << 20;
+constexpr unsigned int kTagReadBudget = 64;
+
+// TagLib's frame factory, ending the tag after kMaxFrames frames. TagLib spends microseconds on
+// every frame, so 8 MB of tiny frames would take seconds; real tags hold a few dozen. TagLib asks
+// updateFrame about every frame before it parses it, and stops at a frame whose size is 0.
+// (TagLib declares the frame header's class protected in Frame, for its factory's use; an
+// overriding factory can only take its type from updateFrame's signature.)
+template <class Method> struct ParameterOf;
+template <class Class, class Parameter>
+struct ParameterOf<bool (Class::*)(Parameter) const> {
+    using Type = Parameter;
+};
+struct FrameHeaderAccess : TagLib::ID3v2::FrameFactory {
+    using Pointer = ParameterOf<decltype(&FrameHeaderAccess::updateFrame)>::Type;
+};
+using FrameHeaderPointer = FrameHeaderAccess::Pointer;
+
+class BoundedFrameFactory : public TagLib::ID3v2::FrameFactory {
+public:
+    static constexpr unsigned int kMaxFrames = 1000;
+
+    bool updateFrame(FrameHeaderPointer header) const override {
+        if (framesSeen_ >= kMaxFrames) {
+            header->setFrameSize(0);
+            return false;
+        }
+        ++framesSeen_;
+        return FrameFactory::updateFrame(header);
+    }
+
+private:
+    mutable unsigned int framesSeen_ = 0;
+};
+
+std::string Id3v2Title(TagSource& file) {
+    if (!file.HasAt(0, TagLib::File::Beginning, TagLib::ID3v2::Header::fileIdentifier()))
+        return std::string();
+    const BoundedFrameFactory factory;
+    const TagLib::ID3v2::Tag tag(&file, 0, &factory);
+    return TitleFromTag(tag);
+}
+
+// The ID3v1 tag's offset: the last 128 bytes begin with "TAG", unless that "TAG" belongs to an
+// APE footer's "APETAGEX". -1 without one.
+long FindId3v1(TagSource& file) {
+    const long length = file.length();
+    if (length < 128) return -1;
+    if (length >= 131 && file.HasAt(-131, TagLib::File::End, TagLib::APE::Tag::fileIdentifier()))
+        return -1;
+    return file.HasAt(-128, TagLib::File::End, TagLib::ID3v1::Tag::fileIdentifier())
+               ? length - 128 : -1;
+}
+
+std::string ApeTitle(TagSource& file, long id3v1) {
+    const long footer = (id3v1 >= 0 ? id3v1 : file.length()) - 32;
+    if (footer < 0 || !file.HasAt(footer, TagLib::File::Beginning, TagLib::APE::Tag::fileIdentifier()))
+        return std::string();
+    const TagLib::APE::Tag tag(&file, footer);
+    return TitleFromTag(tag);
+}
+
+std::string Id3v1Title(TagSource& file, long id3v1) {
+    if (id3v1 < 0) return std::string();
+    const TagLib::ID3v1::Tag tag(&file, id3v1);
+    return TitleFromTag(tag);
+}
+
 std::string TitleFromStream(TagLib::IOStream* stream, const char* path) {
     try {
-        // Tags only: the audio properties would walk the frames, which the decoder does anyway.
-        TagLib::MPEG::File file(stream, TagLib::ID3v2::FrameFactory::instance(), false);
+        BoundedStream bounded(stream, kTagByteBudget, kTagReadBudget);
+        TagSource file(&bounded);
         if (file.isValid()) {
-            const TagLib::Tag* const tags[] = {file.ID3v2Tag(), file.APETag(), file.ID3v1Tag()};
-            for (const TagLib::Tag* tag : tags) {
-                if (!tag) continue;
-                std::string title = TitleFromTag(*tag);
-                if (!title.empty()) return title;
-            }
+            std::string title = Id3v2Title(file);
+            const long id3v1 = title.empty() ? FindId3v1(file) : -1;
+            if (title.empty()) title = ApeTitle(file, id3v1);
+            if (title.empty()) title = Id3v1Title(file, id3v1);
+            if (!title.empty()) return title;
         }
     } catch (const std::exception&) {
         // A tag too large for memory: the file name will do.
