@@ -40,7 +40,8 @@ ExternalProject_Add(taglib_build
   INSTALL_DIR ${taglib_install}
   CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
              -DCMAKE_INSTALL_PREFIX=<INSTALL_DIR>
-             -DCMAKE_BUILD_TYPE=Release
+             # Tags are read once per song: small code matters more than fast code.
+             -DCMAKE_BUILD_TYPE=MinSizeRel
              -DBUILD_SHARED_LIBS=OFF
              -DWITH_ZLIB=OFF
              -DBUILD_BINDINGS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF

@@ -7,6 +7,7 @@
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2header.h>
+#include <taglib/id3v2synchdata.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/tbytevectorstream.h>
 #include <taglib/tfile.h>
@@ -109,12 +110,44 @@ private:
     mutable unsigned int framesSeen_ = 0;
 };
 
-std::string Id3v2Title(TagSource& file) {
-    if (!file.HasAt(0, TagLib::File::Beginning, TagLib::ID3v2::Header::fileIdentifier()))
-        return std::string();
+std::string Id3v2TitleAtStart(TagSource& file) {
     const BoundedFrameFactory factory;
     const TagLib::ID3v2::Tag tag(&file, 0, &factory);
     return TitleFromTag(tag);
+}
+
+void StoreBigEndian(TagLib::ByteVector& bytes, unsigned int at, unsigned int value, int bitsPerByte) {
+    for (unsigned int i = 0; i < 4; ++i)
+        bytes[at + i] = char((value >> (bitsPerByte * (3 - i))) & ((1u << bitsPerByte) - 1));
+}
+
+std::string Id3v2Title(TagSource& file) {
+    file.seek(0);
+    const TagLib::ByteVector header = file.readBlock(TagLib::ID3v2::Header::size());
+    if (!header.startsWith(TagLib::ID3v2::Header::fileIdentifier())) return std::string();
+    const TagLib::ID3v2::Header parsed(header);
+    if (!parsed.extendedHeader() || parsed.majorVersion() < 3) return Id3v2TitleAtStart(file);
+    // TagLib 1.13 mishandles extended headers in two ways, mended on a copy of the tag in memory:
+    //   - it takes the size as ID3v2.4 gives it, counting the whole extended header, where ID3v2.3
+    //     counts only the bytes after the size field: it would read the rest of the extended
+    //     header as the start of the padding and find no frame at all;
+    //   - it skips the extended header and also takes its size off the end of the tag, so a frame
+    //     in the last bytes of a tag without padding would be lost: padding of that size is added.
+    TagLib::ByteVector tag = header + file.readBlock(parsed.tagSize());
+    if (tag.size() < 14) return std::string();
+    unsigned int extendedSize = tag.toUInt(10u, true);
+    if (parsed.majorVersion() == 3) {
+        extendedSize += 4;
+        StoreBigEndian(tag, 10, extendedSize, 8);
+    } else {
+        extendedSize = TagLib::ID3v2::SynchData::toUInt(tag.mid(10, 4));
+    }
+    if (extendedSize > tag.size()) return std::string();
+    tag.resize(tag.size() + extendedSize, '\0');
+    StoreBigEndian(tag, 6, tag.size() - TagLib::ID3v2::Header::size(), 7);
+    TagLib::ByteVectorStream stream(tag);
+    TagSource mended(&stream);
+    return Id3v2TitleAtStart(mended);
 }
 
 // The ID3v1 tag's offset: the last 128 bytes begin with "TAG", unless that "TAG" belongs to an
