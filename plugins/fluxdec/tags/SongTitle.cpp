@@ -1,5 +1,6 @@
 #include "plugins/fluxdec/tags/SongTitle.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 
@@ -77,6 +78,7 @@ public:
 // smaller, cover art included, and their titles come early.
 constexpr unsigned long kTagByteBudget = 8ul << 20;
 constexpr unsigned int kTagReadBudget = 64;
+constexpr unsigned int kUnsynchronisedTagBytes = 2u << 20;
 
 // TagLib's frame factory, ending the tag after kMaxFrames frames. TagLib spends microseconds on
 // every frame, so 8 MB of tiny frames would take seconds; real tags hold a few dozen. TagLib asks
@@ -121,33 +123,43 @@ void StoreBigEndian(TagLib::ByteVector& bytes, unsigned int at, unsigned int val
         bytes[at + i] = char((value >> (bitsPerByte * (3 - i))) & ((1u << bitsPerByte) - 1));
 }
 
+// TagLib 1.13 mishandles extended headers in two ways, mended here on the tag's bytes:
+//   - it takes the size as ID3v2.4 gives it, counting the whole extended header, where ID3v2.3
+//     counts only the bytes after the size field: it would read the rest of the extended header
+//     as the start of the padding and find no frame at all;
+//   - it skips the extended header and also takes its size off the end of the tag, so a frame in
+//     the last bytes of a tag without padding would be lost: padding of that size is added.
+bool MendExtendedHeader(TagLib::ByteVector& tag, unsigned int majorVersion) {
+    if (tag.size() < 14) return false;
+    unsigned int size = tag.toUInt(10u, true);
+    if (majorVersion == 3) {
+        size += 4;
+        StoreBigEndian(tag, 10, size, 8);
+    } else {
+        size = TagLib::ID3v2::SynchData::toUInt(tag.mid(10, 4));
+    }
+    if (size > tag.size()) return false;
+    tag.resize(tag.size() + size, '\0');
+    return true;
+}
+
 std::string Id3v2Title(TagSource& file) {
     file.seek(0);
     const TagLib::ByteVector header = file.readBlock(TagLib::ID3v2::Header::size());
     if (!header.startsWith(TagLib::ID3v2::Header::fileIdentifier())) return std::string();
     const TagLib::ID3v2::Header parsed(header);
-    if (!parsed.extendedHeader() || parsed.majorVersion() < 3) return Id3v2TitleAtStart(file);
-    // TagLib 1.13 mishandles extended headers in two ways, mended on a copy of the tag in memory:
-    //   - it takes the size as ID3v2.4 gives it, counting the whole extended header, where ID3v2.3
-    //     counts only the bytes after the size field: it would read the rest of the extended
-    //     header as the start of the padding and find no frame at all;
-    //   - it skips the extended header and also takes its size off the end of the tag, so a frame
-    //     in the last bytes of a tag without padding would be lost: padding of that size is added.
-    TagLib::ByteVector tag = header + file.readBlock(parsed.tagSize());
-    if (tag.size() < 14) return std::string();
-    unsigned int extendedSize = tag.toUInt(10u, true);
-    if (parsed.majorVersion() == 3) {
-        extendedSize += 4;
-        StoreBigEndian(tag, 10, extendedSize, 8);
-    } else {
-        extendedSize = TagLib::ID3v2::SynchData::toUInt(tag.mid(10, 4));
-    }
-    if (extendedSize > tag.size()) return std::string();
-    tag.resize(tag.size() + extendedSize, '\0');
+    const bool extended = parsed.extendedHeader() && parsed.majorVersion() >= 3;
+    // Undoing the unsynchronisation of a whole tag costs TagLib 8 ns a byte: a large tag is cut.
+    const bool unsynchronised = parsed.unsynchronisation() && parsed.majorVersion() <= 3;
+    if (!extended && !unsynchronised) return Id3v2TitleAtStart(file);
+    // The tag in memory, cut or mended, and its size in its header made to match.
+    TagLib::ByteVector tag = header + file.readBlock(unsynchronised ? std::min(parsed.tagSize(), kUnsynchronisedTagBytes)
+                                                                    : parsed.tagSize());
+    if (extended && !MendExtendedHeader(tag, parsed.majorVersion())) return std::string();
     StoreBigEndian(tag, 6, tag.size() - TagLib::ID3v2::Header::size(), 7);
     TagLib::ByteVectorStream stream(tag);
-    TagSource mended(&stream);
-    return Id3v2TitleAtStart(mended);
+    TagSource inMemory(&stream);
+    return Id3v2TitleAtStart(inMemory);
 }
 
 // The ID3v1 tag's offset: the last 128 bytes begin with "TAG", unless that "TAG" belongs to an
