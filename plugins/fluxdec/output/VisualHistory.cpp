@@ -55,7 +55,8 @@ bool VisualHistory::Read(int8_t out[kVisualBytes]) {
     const uint32_t pushed = pushed_.load(std::memory_order_acquire);
     lastAskedAt_.store(pushed, std::memory_order_relaxed);
     const uint32_t cleared = clearedAt_.load(std::memory_order_acquire);
-    if (pushed - cleared <= kLagFrames) return false;
+    // Signed: a Clear between the two loads leaves `cleared` ahead of `pushed`.
+    if (int32_t(pushed - cleared) <= int32_t(kLagFrames)) return false;
     const uint32_t wanted = pushed - kLagFrames;
     if (wanted == lastShown_ && timesShown_ >= kShowsPerGranule) return false;
 
