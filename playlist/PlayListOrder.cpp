@@ -1,6 +1,7 @@
 #include "playlist/PlayListOrder.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "playlist/NaturalOrder.h"
@@ -55,9 +56,16 @@ int32_t SortPlayList(PlayList& list, int32_t current)
 {
     std::vector<PlayListNode*> nodes = NodesOf(list);
     const PlayListNode* playing = NodeIn(nodes, current);
-    std::stable_sort(nodes.begin(), nodes.end(), [](const PlayListNode* a, const PlayListNode* b) {
-        return CompareNatural(NameOf(a), NameOf(b)) < 0;
+    // Each name is found once, not once per comparison.
+    std::vector<std::pair<std::string_view, PlayListNode*>> named;
+    named.reserve(nodes.size());
+    for (PlayListNode* node : nodes)
+        named.emplace_back(NameOf(node), node);
+    std::stable_sort(named.begin(), named.end(), [](const auto& a, const auto& b) {
+        return CompareNatural(a.first, b.first) < 0;
     });
+    for (size_t i = 0; i < named.size(); ++i)
+        nodes[i] = named[i].second;
     return Relink(list, nodes, playing, current);
 }
 

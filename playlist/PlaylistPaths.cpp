@@ -190,6 +190,9 @@ std::string_view FolderOf(std::string_view path)
 
 std::string ResolveEntryPath(std::string_view entry, std::string_view folder)
 {
+    // Joined to the folder, nothing would name the folder itself.
+    if (entry.empty())
+        return {};
     std::string path;
     if (HasUrlScheme(entry)) {
         if (!StartsWithFolded(entry, "file:"))

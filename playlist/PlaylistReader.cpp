@@ -100,6 +100,16 @@ public:
         return ValidUtf8(fromCodePage_(bytes));  // the converter's word is not taken on trust
     }
 
+    // A title is shown on one line: control characters become blanks.
+    std::string Title(std::string_view bytes) const
+    {
+        std::string title = Text(bytes);
+        for (char& c : title)
+            if (static_cast<unsigned char>(c) < 0x20)
+                c = ' ';
+        return title;
+    }
+
     // Adds the entry that `location` names, or counts it as unreadable.
     void Add(std::string_view location, std::string title, int32_t seconds)
     {
@@ -113,7 +123,7 @@ public:
             ++contents.unreadable;
             return;
         }
-        contents.entries.push_back({std::move(path), std::move(title), seconds});
+        contents.entries.push_back({std::move(path), std::move(title), seconds < 0 ? -1 : seconds});
     }
 
     PlaylistContents contents;
@@ -142,7 +152,7 @@ void ReadM3u(std::string_view text, Reader& reader)
                 seconds = LeadingNumber(info.substr(0, comma), -1);
                 title = comma == std::string_view::npos
                             ? std::string()
-                            : reader.Text(Trimmed(info.substr(comma + 1)));
+                            : reader.Title(Trimmed(info.substr(comma + 1)));
             }
             // "#EXTM3U" and every other comment say nothing about the entries.
         },
@@ -199,7 +209,7 @@ void ReadPls(std::string_view text, Reader& reader)
         [&] { ++refused; });
     for (const auto& [n, slot] : slots)
         if (!slot.file.empty())
-            reader.Add(slot.file, reader.Text(slot.title), slot.seconds);
+            reader.Add(slot.file, reader.Title(slot.title), slot.seconds);
     reader.contents.unreadable += refused;
 }
 

@@ -89,9 +89,10 @@ const PlaylistCase kCases[] = {
     {"Damaged: bytes that are not UTF-8, a 100,000-character line, control characters",
      "C:\\d\\bad.m3u8",
      "#EXTINF:abc,\xFF title\nbroken\xC3(.mp3\n#EXTINF:9,lost with its line\n" + kLongLine +
-         "\nafter.mp3\nctl\x01junk.mp3\n#EXTINF:99999999999,huge\nbig.mp3\n",
+         "\nafter.mp3\nctl\x01junk.mp3\n#EXTINF:99999999999,huge\nbig.mp3\n"
+         "#EXTINF:-5,tab\there\nneg.mp3\n",
      {"C:\\d\\broken\xEF\xBF\xBD(.mp3|\xEF\xBF\xBD title|-1", "C:\\d\\after.mp3||-1",
-      "C:\\d\\big.mp3|huge|-1"},
+      "C:\\d\\big.mp3|huge|-1", "C:\\d\\neg.mp3|tab here|-1"},
      2},
     {"A playlist that lists itself is one entry: nothing recurses", "C:\\s\\self.m3u8",
      "self.m3u8\nC:\\s\\self.m3u8\n", {"C:\\s\\self.m3u8||-1", "C:\\s\\self.m3u8||-1"}, 0},
