@@ -26,7 +26,8 @@ int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
 {
     ShowAboutWindow(nullptr);
     gSettings.ReadSettings(kSettingsFileName);
-    audio.output = {gSettings.outputBufferBytes, gSettings.outputBufferCount, gSettings.outputDevice};
+    audio.output = {gSettings.outputBufferBytes, gSettings.outputBufferCount,
+                    gSettings.outputDevice};
 
     // The running instance takes the song; this one ends without a window.
     if (HandOverToRunningInstance(commandLine))

@@ -34,7 +34,8 @@ std::string RowTextOf(const char* path)
 
 }  // namespace
 
-PlayListWindow::PlayListWindow(PlayerCommands& owner, PlayList& list) : player(owner), playlist(list)
+PlayListWindow::PlayListWindow(PlayerCommands& owner, PlayList& list)
+    : player(owner), playlist(list)
 {
     // The skin is loaded by the first ShowAt, not here: this object is built before the
     // program's entry runs, where a failing picture load could only show a message box.

@@ -35,10 +35,13 @@ bool HasDrive(std::string_view path)
 bool HasUrlScheme(std::string_view text)
 {
     size_t at = 0;
-    while (at < text.size() && (IsAsciiLetter(text[at]) ||
-                                (at > 0 && ((text[at] >= '0' && text[at] <= '9') ||
-                                            text[at] == '+' || text[at] == '-' || text[at] == '.'))))
+    while (at < text.size()) {
+        const char c = text[at];
+        const bool later = at > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.');
+        if (!IsAsciiLetter(c) && !later)
+            break;
         ++at;
+    }
     return at >= 2 && at < text.size() && text[at] == ':';
 }
 
