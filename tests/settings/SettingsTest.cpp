@@ -1,5 +1,5 @@
 // The settings against the platform's real private-profile service.
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 #include <windows.h>
 
