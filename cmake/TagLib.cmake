@@ -21,8 +21,10 @@ set(taglib_deps ${CMAKE_BINARY_DIR}/_deps/taglib)
 
 include(ExternalProject)
 set(taglib_install ${taglib_deps}/install)
+# Debian's TagLib takes UTF8-CPP from libutfcpp-dev (header-only) rather than its own copy.
+set(taglib_cxx_flags "-ffunction-sections -fdata-sections -isystem /usr/include/utf8cpp")
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-  set(taglib_arch_flags "-msse2 -mfpmath=sse")
+  string(APPEND taglib_cxx_flags " -msse2 -mfpmath=sse")
 endif()
 ExternalProject_Add(taglib_build
   SOURCE_DIR ${taglib_src_dir}
@@ -36,8 +38,7 @@ ExternalProject_Add(taglib_build
              -DWITH_ZLIB=OFF
              -DBUILD_BINDINGS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF
              -DVISIBILITY_HIDDEN=ON
-             # Debian's TagLib takes UTF8-CPP from libutfcpp-dev (header-only) rather than its copy.
-             "-DCMAKE_CXX_FLAGS=${taglib_arch_flags} -ffunction-sections -fdata-sections -isystem /usr/include/utf8cpp"
+             "-DCMAKE_CXX_FLAGS=${taglib_cxx_flags}"
   BUILD_BYPRODUCTS ${taglib_install}/lib/libtag.a
   UPDATE_COMMAND "" PATCH_COMMAND ""
   EXCLUDE_FROM_ALL ON)

@@ -22,7 +22,8 @@ Bytes Synchsafe(uint32_t n) {
 }
 Bytes Frame(const Bytes& id, const Bytes& payload) {
     const uint32_t n = uint32_t(payload.size());
-    return id + Bytes{char(n >> 24), char(n >> 16), char(n >> 8), char(n)} + Bytes(2, '\0') + payload;
+    return id + Bytes{char(n >> 24), char(n >> 16), char(n >> 8), char(n)} + Bytes(2, '\0') +
+           payload;
 }
 Bytes Tag(const Bytes& body, uint32_t claimed = 0, char flags = 0) {
     return "ID3" + Bytes{3, 0, flags} + Synchsafe(claimed ? claimed : uint32_t(body.size())) + body;
@@ -49,24 +50,41 @@ struct Case {
 }  // namespace
 
 int main() {
-    const Bytes title = Frame("TIT2", Bytes(1, '\0') + "Harbour Lights") + Frame("TPE1", Bytes(1, '\0') + "Band");
+    const Bytes title =
+        Frame("TIT2", Bytes(1, '\0') + "Harbour Lights") + Frame("TPE1", Bytes(1, '\0') + "Band");
     const Bytes audio = Bytes("\xff\xfb\x90\x64", 4) + Bytes(100000, 'U');
     const Bytes utf16Title = "\x01\xff\xfe" + Repeat(Bytes("\xe4\x00", 2), 200000);
     const std::vector<Case> cases = {
         {"plain ID3v2.3 tag", Tag(title + Bytes(2048, '\0')) + audio, 0},
         {"3 MB cover art before the title",
-         Tag(Frame("APIC", Bytes(1, '\0') + "image/jpeg" + Bytes(2, '\0') + Random(3 << 20)) + title) + audio, 0},
+         Tag(Frame("APIC", Bytes(1, '\0') + "image/jpeg" + Bytes(2, '\0') + Random(3 << 20)) +
+             title) +
+             audio,
+         0},
         {"tag claiming 200 MB in a 210 MB file", Tag(title, 200000000), 210000000},
         {"tag claiming 200 MB in a small file", Tag(title, 200000000) + audio, 0},
-        {"frame length past the end", Tag(Frame("TIT2", Bytes("\x00x", 2)).replace(4, 4, "\x7f\xff\xff\xf0")) + audio, 0},
+        {"frame length past the end",
+         Tag(Frame("TIT2", Bytes("\x00x", 2)).replace(4, 4, "\x7f\xff\xff\xf0")) + audio, 0},
         {"title of 100,000 UTF-16 characters", Tag(Frame("TIT2", utf16Title)) + audio, 0},
         {"invalid UTF-16 (lone surrogates)",
-         Tag(Frame("TIT2", "\x01\xff\xfe" + Repeat(Bytes("\x00\xd8" "A\x00", 4), 20000))) + audio, 0},
-        {"8 MB of one-character frames", Tag(Repeat(Frame("TXXX", Bytes("\x00" "a\x00", 3)), 8 << 20)), 0},
-        {"8 MB unsynchronised tag", Tag(Repeat(Bytes("\xff\x00\xe0", 3), 8 << 20), 0, char(0x80)), 0},
+         Tag(Frame("TIT2", "\x01\xff\xfe" + Repeat(Bytes("\x00\xd8"
+                                                         "A\x00",
+                                                         4),
+                                                   20000))) +
+             audio,
+         0},
+        {"8 MB of one-character frames",
+         Tag(Repeat(Frame("TXXX", Bytes("\x00"
+                                        "a\x00",
+                                        3)),
+                    8 << 20)),
+         0},
+        {"8 MB unsynchronised tag", Tag(Repeat(Bytes("\xff\x00\xe0", 3), 8 << 20), 0, char(0x80)),
+         0},
         {"10 MB of junk, no tag", Random(10 << 20), 0},
         {"10 MB of 0xFF", Bytes(10 << 20, '\xff'), 0},
-        {"1,000,000 chained empty tag headers", Repeat(Bytes("ID3\x03\x00\x00\x00\x00\x00\x00", 10), 10000000), 0},
+        {"1,000,000 chained empty tag headers",
+         Repeat(Bytes("ID3\x03\x00\x00\x00\x00\x00\x00", 10), 10000000), 0},
     };
     const auto folder = std::filesystem::temp_directory_path() / "fluxdec-title-bench";
     std::filesystem::create_directories(folder);
@@ -83,10 +101,13 @@ int main() {
         for (int i = 0; i < 7; ++i) {
             const auto start = std::chrono::steady_clock::now();
             read = fluxdec::ReadSongTitle(path.string().c_str());
-            ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            ms.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count());
         }
         std::sort(ms.begin(), ms.end());
-        std::printf("%-42s %10.2f  %.30s%s\n", c.what, ms[3], read.c_str(), read.size() > 30 ? "..." : "");
+        std::printf("%-42s %10.2f  %.30s%s\n", c.what, ms[3], read.c_str(),
+                    read.size() > 30 ? "..." : "");
     }
     std::filesystem::remove_all(folder);
     return 0;

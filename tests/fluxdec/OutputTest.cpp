@@ -28,7 +28,8 @@ Granule Numbered(int n, int channels) {
     for (int i = 0; i < kGranuleLines; ++i) {
         g.spectrum[0][i] = 1.0f;
         g.spectrum[1][i] = 1.0f / 1024;  // 2^-10: 7 octaves above the floor, 52
-        for (int ch = 0; ch < channels; ++ch) g.pcm[i * channels + ch] = int16_t((n % 64 + 50 * ch) * 256);
+        for (int ch = 0; ch < channels; ++ch)
+            g.pcm[i * channels + ch] = int16_t((n % 64 + 50 * ch) * 256);
     }
     return g;
 }
@@ -65,7 +66,8 @@ TEST(VolumeTest, SixteenDotSixteenWithRoundingAtTheKnobsEdges) {
     fluxdec::VolumeControl control;
     control.Set(65535u | (32768u << 16));
     control.Apply(stereo, 2, 2);
-    EXPECT_EQ(std::vector<int16_t>(stereo, stereo + 4), (std::vector<int16_t>{1000, 500, -2000, -1000}));
+    EXPECT_EQ(std::vector<int16_t>(stereo, stereo + 4),
+              (std::vector<int16_t>{1000, 500, -2000, -1000}));
     int16_t mono[2] = {1000, -1000};
     control.Set(0u | (65535u << 16));
     control.Apply(mono, 2, 1);
@@ -104,7 +106,8 @@ TEST(VisualHistoryTest, ShowsTheGranuleOneRingBehindAndNothingWhenThereIsNone) {
 
     // Silence shows nothing.
     const Granule silent{};
-    for (uint32_t n = 0; n <= VisualHistory::kLagFrames; ++n) history.Push(silent.spectrum, silent.pcm, 2);
+    for (uint32_t n = 0; n <= VisualHistory::kLagFrames; ++n)
+        history.Push(silent.spectrum, silent.pcm, 2);
     EXPECT_FALSE(history.Read(out));
 }
 
@@ -129,8 +132,10 @@ TEST(VisualHistoryTest, AReaderBesideTheWriterSeesOnlyWholeGranules) {
         if (!history.Read(out)) continue;
         ++shown;
         for (int i = 0; i < kGranuleLines; ++i) {
-            ASSERT_EQ(out[2 * kGranuleLines + i], out[2 * kGranuleLines]) << "left wave torn at " << i;
-            ASSERT_EQ(out[3 * kGranuleLines + i], out[2 * kGranuleLines] + 50) << "right wave at " << i;
+            ASSERT_EQ(out[2 * kGranuleLines + i], out[2 * kGranuleLines])
+                << "left wave torn at " << i;
+            ASSERT_EQ(out[3 * kGranuleLines + i], out[2 * kGranuleLines] + 50)
+                << "right wave at " << i;
         }
     }
     writer.join();

@@ -21,14 +21,16 @@ using Bytes = std::string;
 
 Bytes BigEndian(uint32_t value, int bytes, int bitsPerByte = 8) {
     Bytes out;
-    for (int i = bytes - 1; i >= 0; --i) out += char((value >> (i * bitsPerByte)) & ((1u << bitsPerByte) - 1));
+    for (int i = bytes - 1; i >= 0; --i)
+        out += char((value >> (i * bitsPerByte)) & ((1u << bitsPerByte) - 1));
     return out;
 }
 
 // One ID3v2 frame: v2.2 has 3-letter ids and 3-byte sizes, v2.4 synchsafe sizes.
 Bytes Frame(int version, const Bytes& id, const Bytes& payload) {
     if (version == 2) return id + BigEndian(uint32_t(payload.size()), 3) + payload;
-    return id + BigEndian(uint32_t(payload.size()), 4, version == 4 ? 7 : 8) + Bytes(2, '\0') + payload;
+    return id + BigEndian(uint32_t(payload.size()), 4, version == 4 ? 7 : 8) + Bytes(2, '\0') +
+           payload;
 }
 
 Bytes Id3v2(int version, const Bytes& body, uint8_t flags = 0, uint32_t claimedSize = 0) {
@@ -38,7 +40,8 @@ Bytes Id3v2(int version, const Bytes& body, uint8_t flags = 0, uint32_t claimedS
 
 Bytes Id3v1(const Bytes& title, const Bytes& artist) {
     auto field = [](Bytes text, size_t n) { text.resize(n, '\0'); return text; };
-    return "TAG" + field(title, 30) + field(artist, 30) + field("", 30) + "2001" + field("", 30) + "\x0c";
+    return "TAG" + field(title, 30) + field(artist, 30) + field("", 30) + "2001" + field("", 30) +
+           "\x0c";
 }
 
 Bytes ApeV2(const Bytes& title, const Bytes& artist) {
@@ -48,7 +51,8 @@ Bytes ApeV2(const Bytes& title, const Bytes& artist) {
     };
     const Bytes items = item("Title", title) + item("Artist", artist);
     auto header = [&](uint32_t flags) {
-        return "APETAGEX" + le(2000) + le(uint32_t(items.size() + 32)) + le(2) + le(flags) + Bytes(8, '\0');
+        return "APETAGEX" + le(2000) + le(uint32_t(items.size() + 32)) + le(2) + le(flags) +
+               Bytes(8, '\0');
     };
     return header(0xA0000000u) + items + header(0x80000000u);
 }
@@ -95,25 +99,34 @@ TEST(SongTitleTest, TagsGiveArtistAndTitleFoldedToAscii) {
     // Unsynchronised: the tag's FF E0 ("\xff\xe0" in Latin-1) is stored as FF 00 E0.
     const Bytes kUnsynchronised = Frame(3, "TIT2", Latin1("Ca\xff\xe0")).insert(14, 1, '\0');
     const Bytes kExtendedHeader = BigEndian(6, 4) + Bytes(2, '\0') + BigEndian(0, 4);
+    const std::u16string kLoneSurrogates = {u'A', char16_t(0xD800), u'B', char16_t(0xDC00), u'C'};
     const TitleCase cases[] = {
         {"v2.3 Latin-1", Id3v2(3, kV23) + kAudio, "Bjork - Joga"},
         {"v2.3 UTF-16 with BOM",
          Id3v2(3, Frame(3, "TPE1", Utf16Bom(u"Sigur R\u00f3s")) +
-                      Frame(3, "TIT2", Utf16Bom(u"\u00c1g\u00e6tis byrjun"))) + kAudio,
+                      Frame(3, "TIT2", Utf16Bom(u"\u00c1g\u00e6tis byrjun"))) +
+             kAudio,
          "Sigur Ros - Agaetis byrjun"},
-        {"v2.4 UTF-16BE, title alone", Id3v2(4, Frame(4, "TIT2", Utf16Be(u"\u0141\u00f3d\u017a"))) + kAudio,
-         "Lodz"},
+        {"v2.4 UTF-16BE, title alone",
+         Id3v2(4, Frame(4, "TIT2", Utf16Be(u"\u0141\u00f3d\u017a"))) + kAudio, "Lodz"},
         {"v2.4 UTF-8 quotes and dashes",
-         Id3v2(4, Frame(4, "TIT2", Utf8("\xe2\x80\x9cStra\xc3\x9f" "e\xe2\x80\x9d \xe2\x80\x93 \xc3\x86on"))) + kAudio,
+         Id3v2(4, Frame(4, "TIT2", Utf8("\xe2\x80\x9cStra\xc3\x9f\x65\xe2\x80\x9d "
+                                        "\xe2\x80\x93 \xc3\x86on"))) + kAudio,
          "\"Strasse\" - AEon"},
-        {"v2.2", Id3v2(2, Frame(2, "TP1", Latin1("Artist")) + Frame(2, "TT2", Latin1("Song"))) + kAudio,
+        {"v2.2",
+         Id3v2(2, Frame(2, "TP1", Latin1("Artist")) + Frame(2, "TT2", Latin1("Song"))) + kAudio,
          "Artist - Song"},
         {"v2.3 unsynchronised", Id3v2(3, kUnsynchronised, 0x80) + kAudio, "Caya"},
         {"v2.3 extended header", Id3v2(3, kExtendedHeader + kV23, 0x40) + kAudio, "Bjork - Joga"},
-        {"v2.4 extended header", Id3v2(4, BigEndian(6, 4) + "\x01" + Bytes(1, '\0') +
-                                              Frame(4, "TIT2", Latin1("Joga")), 0x40) + kAudio, "Joga"},
+        {"v2.4 extended header",
+         Id3v2(4, BigEndian(6, 4) + "\x01" + Bytes(1, '\0') + Frame(4, "TIT2", Latin1("Joga")),
+               0x40) +
+             kAudio,
+         "Joga"},
         {"v2.3 with padding", Id3v2(3, kV23 + Bytes(1024, '\0')) + kAudio, "Bjork - Joga"},
-        {"ID3v1 only", kAudio + Id3v1("Kickstart", "M\xf6tley Cr\xfc" "e"), "Motley Crue - Kickstart"},
+        {"ID3v1 only",
+         kAudio + Id3v1("Kickstart", "M\xf6tley Cr\xfc\x65"),
+         "Motley Crue - Kickstart"},
         {"APE only", kAudio + ApeV2("Caf\xc3\xa9", "Art"), "Art - Cafe"},
         {"ID3v2 wins over ID3v1", Id3v2(3, kV23) + kAudio + Id3v1("Other", "Band"), "Bjork - Joga"},
         {"APE, then ID3v1", kAudio + ApeV2("Ape", "A") + Id3v1("One", "B"), "A - Ape"},
@@ -124,16 +137,18 @@ TEST(SongTitleTest, TagsGiveArtistAndTitleFoldedToAscii) {
         {"frame length past the end",
          Id3v2(3, Frame(3, "TIT2", Latin1("x")).replace(4, 4, BigEndian(0x7FFFFFF0, 4))) + kAudio,
          "Harbour"},
-        {"lone surrogates", Id3v2(3, Frame(3, "TIT2", Utf16Bom(u"A\xd800" "B\xdc00" "C"))) + kAudio, "A B C"},
-        {"only invisible characters", Id3v2(4, Frame(4, "TIT2", Utf8("\xe2\x80\x8b\xef\xbb\xbf"))), "Harbour"},
+        {"lone surrogates", Id3v2(3, Frame(3, "TIT2", Utf16Bom(kLoneSurrogates))) + kAudio,
+         "A B C"},
+        {"only invisible characters", Id3v2(4, Frame(4, "TIT2", Utf8("\xe2\x80\x8b\xef\xbb\xbf"))),
+         "Harbour"},
         {"junk", Bytes(300000, '\xff'), "Harbour"},
     };
     for (const TitleCase& c : cases) {
         const auto path = WriteSong("Harbour.mp3", c.file);
 #ifdef _WIN32
         // The plug-in holds the song open as it reads the tags: read access, read sharing.
-        const HANDLE held = CreateFileA(path.string().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE held = CreateFileA(path.string().c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
 #endif
         EXPECT_EQ(fluxdec::ReadSongTitle(path.string().c_str()), c.expected) << c.what;
@@ -147,8 +162,8 @@ TEST(SongTitleTest, TagsGiveArtistAndTitleFoldedToAscii) {
 TEST(SongTitleTest, AHundredThousandCharacterTitleIsCutToTheApiLimit) {
     const std::u16string title(100000, u'\u00e4');
     const Bytes file = Id3v2(3, Frame(3, "TIT2", Utf16Bom(title))) + kAudio;
-    const std::string read =
-        fluxdec::SongTitleFromBytes(reinterpret_cast<const uint8_t*>(file.data()), file.size(), "x.mp3");
+    const std::string read = fluxdec::SongTitleFromBytes(
+        reinterpret_cast<const uint8_t*>(file.data()), file.size(), "x.mp3");
     EXPECT_EQ(read, std::string(fluxdec::kMaxTitleChars, 'a'));
 }
 

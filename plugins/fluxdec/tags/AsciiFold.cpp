@@ -138,7 +138,10 @@ void AppendFoldedUtf8(const char* text, size_t length, size_t maxChars, std::str
         const uint8_t lead = s[i];
         int more = lead < 0x80 ? 0 : lead >= 0xC2 && lead <= 0xDF ? 1
                  : lead >= 0xE0 && lead <= 0xEF ? 2 : lead >= 0xF0 && lead <= 0xF4 ? 3 : -1;
-        char32_t c = more == 0 ? lead : more == 1 ? lead & 0x1F : more == 2 ? lead & 0x0F : lead & 0x07;
+        char32_t c = more == 0   ? lead
+                     : more == 1 ? lead & 0x1F
+                     : more == 2 ? lead & 0x0F
+                                 : lead & 0x07;
         size_t used = 1;
         for (int k = 0; k < more; ++k, ++used) {
             if (i + used >= length || (s[i + used] & 0xC0) != 0x80) {

@@ -118,7 +118,8 @@ std::string Id3v2TitleAtStart(TagSource& file) {
     return TitleFromTag(tag);
 }
 
-void StoreBigEndian(TagLib::ByteVector& bytes, unsigned int at, unsigned int value, int bitsPerByte) {
+void StoreBigEndian(TagLib::ByteVector& bytes, unsigned int at, unsigned int value,
+                    int bitsPerByte) {
     for (unsigned int i = 0; i < 4; ++i)
         bytes[at + i] = char((value >> (bitsPerByte * (3 - i))) & ((1u << bitsPerByte) - 1));
 }
@@ -153,8 +154,9 @@ std::string Id3v2Title(TagSource& file) {
     const bool unsynchronised = parsed.unsynchronisation() && parsed.majorVersion() <= 3;
     if (!extended && !unsynchronised) return Id3v2TitleAtStart(file);
     // The tag in memory, cut or mended, and its size in its header made to match.
-    TagLib::ByteVector tag = header + file.readBlock(unsynchronised ? std::min(parsed.tagSize(), kUnsynchronisedTagBytes)
-                                                                    : parsed.tagSize());
+    TagLib::ByteVector tag =
+        header + file.readBlock(unsynchronised ? std::min(parsed.tagSize(), kUnsynchronisedTagBytes)
+                                               : parsed.tagSize());
     if (extended && !MendExtendedHeader(tag, parsed.majorVersion())) return std::string();
     StoreBigEndian(tag, 6, tag.size() - TagLib::ID3v2::Header::size(), 7);
     TagLib::ByteVectorStream stream(tag);
@@ -175,7 +177,8 @@ long FindId3v1(TagSource& file) {
 
 std::string ApeTitle(TagSource& file, long id3v1) {
     const long footer = (id3v1 >= 0 ? id3v1 : file.length()) - 32;
-    if (footer < 0 || !file.HasAt(footer, TagLib::File::Beginning, TagLib::APE::Tag::fileIdentifier()))
+    if (footer < 0 ||
+        !file.HasAt(footer, TagLib::File::Beginning, TagLib::APE::Tag::fileIdentifier()))
         return std::string();
     const TagLib::APE::Tag tag(&file, footer);
     return TitleFromTag(tag);
@@ -214,7 +217,8 @@ std::string FileNameTitle(const char* path) {
     }
     size_t length = std::strlen(name);
     const char* dot = std::strrchr(name, '.');
-    if (dot && dot != name) length = size_t(dot - name);  // ".mp3" alone is a name, not an extension
+    if (dot && dot != name)
+        length = size_t(dot - name);  // ".mp3" alone is a name, not an extension
     std::string title;
 #ifdef _WIN32
     // The name is in the system's code page; TagLib's file names convert it as the system does.
