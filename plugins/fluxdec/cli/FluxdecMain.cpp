@@ -17,6 +17,7 @@
 #include "plugins/fluxdec/cli/Arguments.h"
 #include "plugins/fluxdec/cli/WavWriter.h"
 #include "plugins/fluxdec/core/Song.h"
+#include "plugins/fluxdec/tags/SongTitle.h"
 
 namespace {
 
@@ -73,6 +74,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "fluxdec: no MPEG audio Layer III frame in '%s'\n", inPath);
             return 1;
         }
+        std::printf("title: %s\n", fluxdec::ReadSongTitle(inPath).c_str());
         PrintInfo(fluxdec::SongInfoOf(&gSong));
         std::fprintf(stderr, "fluxdec: scanned in %.1f ms\n",
                      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());

@@ -79,11 +79,21 @@ void TakeSeek(PluginState* state, HostOutput* output) {
     const LONG position = InterlockedExchange(&state->seekPosition, kNoSeek);
     if (position == kNoSeek) return;
     output->Discard();
+    state->visual.Clear();  // what the scopes held was never heard
     if (state->seekForm == kSeekFormB)
         SeekSongToSample(&state->song, position);
     else
         SeekSongToMs(&state->song, position);
     RestartClock(state);
+}
+
+// The scopes show the last granule of each frame: its lines are still in the decoder's spectrum,
+// its samples are the block's last 576 per channel (a block shortened by gapless trimming or a
+// seek may hold fewer: it is left out).
+void PushToScopes(PluginState* state, int32_t samplesPerChannel, int32_t channels) {
+    if (samplesPerChannel < kGranuleLines) return;
+    const int16_t* lastGranule = state->pcm + (samplesPerChannel - kGranuleLines) * channels;
+    state->visual.Push(state->song.decoder.spectrum, lastGranule, channels);
 }
 
 }  // namespace
@@ -93,6 +103,7 @@ DWORD WINAPI DecoderThreadMain(LPVOID param) {
     PluginState* state = static_cast<PluginState*>(record->pluginState);
     HostOutput output(record);
     RestartClock(state);
+    state->visual.Clear();
     FrameInfo info{};
     while (state->songOpen && !state->stopRequested) {
         TakeSeek(state, &output);
@@ -104,6 +115,8 @@ DWORD WINAPI DecoderThreadMain(LPVOID param) {
         const int32_t channels = info.channels == 1 ? 1 : 2;
         output.EnsureFormat(info.sampleRate, channels);
         if (state->stopRequested) break;
+        PushToScopes(state, samplesPerChannel, channels);
+        state->volume.Apply(state->pcm, samplesPerChannel, channels);
         output.Write(state->pcm, samplesPerChannel * channels);
         state->clock.Queued(blockMs, blockSample);
         PublishPosition(state);
@@ -116,6 +129,7 @@ DWORD WINAPI DecoderThreadMain(LPVOID param) {
         state->file = INVALID_HANDLE_VALUE;
         InterlockedExchange(&state->playedOut, 1);
     }
+    state->visual.Clear();
     InterlockedExchange(&state->playing, 0);
     return 0;
 }

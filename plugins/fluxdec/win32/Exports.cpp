@@ -4,7 +4,9 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <string>
 
+#include "plugins/fluxdec/tags/SongTitle.h"
 #include "plugins/fluxdec/win32/PluginState.h"
 
 using namespace fluxdec;
@@ -16,12 +18,9 @@ const char kAuthor[] = "The Corvane developers";
 const char kNotice[] = "MPEG audio Layer III decoder (ISO/IEC 11172-3, 13818-3 LSF)";
 const char kExtensions[] = "mp3\0";  // "mp3", NUL, and the list's closing NUL
 
-// Flag value 2: the plug-in provides the optional entries (IsPlaying; those it leaves zero the
-// host does not call).
+// Flag value 2: the plug-in provides the optional entries IsPlaying, SetVolume and GetVisualData.
 const PluginDescription kDescription = {0, kTitle, kAuthor, kNotice, 5, kExtensions, 5,
                                         kPluginFlagOptionalEntries, 0};
-
-const char kFileTitle[] = "A WAVE FILE";
 
 // A stop request wait: the thread sees the request at its next frame, at the latest when the
 // host's blocking HostAudioWrite returns (one audio buffer's time). Termination is the last resort.
@@ -94,6 +93,8 @@ bool OpenSongFile(PluginState* state) {
     state->file = CreateFileA(state->path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (state->file == INVALID_HANDLE_VALUE) return false;
+    const std::string title = ReadSongTitle(state->path);
+    std::strncpy(state->title, title.c_str(), kPluginPathChars - 1);
     // A file without a single frame still opens: it plays as nothing and ends at once.
     state->songOpen = OpenSong(&state->song, SongInput{ReadSongFile, SeekSongFile, state->file});
     const SongInfo* song = state->songOpen ? &SongInfoOf(&state->song) : nullptr;
@@ -171,12 +172,12 @@ int32_t SeekEntry(PluginRecord* record, int32_t position, int32_t form) {
 int32_t GetFileInfoEntry(PluginRecord* record, PluginFileInfo* info) {
     if (!info) return 0;
     info->fileType = 0;
-    info->title = kFileTitle;
+    PluginState* state = StateOf(record);
+    info->title = state ? state->title : "";
     info->lengthA = kNoFileInfoValue;
     info->positionA = kNoFileInfoValue;
     info->lengthB = kNoFileInfoValue;
     info->positionB = kNoFileInfoValue;
-    PluginState* state = StateOf(record);
     if (!state || state->lengthMs == kNoFileInfoValue) return 1;
     // Once the song has played out its position lies past its length: the host's sign to move on.
     const bool over = state->playedOut != 0;
@@ -185,6 +186,23 @@ int32_t GetFileInfoEntry(PluginRecord* record, PluginFileInfo* info) {
     info->lengthB = state->lengthSamples;
     info->positionB = over ? state->lengthSamples + 1 : state->heardSamples;
     return 1;
+}
+
+// Left volume in the low 16 bits, right in the high: heard from the next block the thread
+// writes, and kept for the songs that follow.
+int32_t SetVolumeEntry(PluginRecord* record, int32_t volume) {
+    PluginState* state = StateOf(record);
+    if (!state) return 0;
+    state->volume.Set(uint32_t(volume));
+    return 1;
+}
+
+// 1 with the granule being heard in `buffer`; 0 and the buffer untouched while there is nothing
+// new to show (stopped, paused, silence), so that the player's idle rule lets the scopes rest.
+int32_t GetVisualDataEntry(PluginRecord* record, void* buffer, int32_t) {
+    PluginState* state = StateOf(record);
+    if (!state || !buffer) return 0;
+    return state->visual.Read(static_cast<int8_t*>(buffer)) ? 1 : 0;
 }
 
 int32_t IsPlayingEntry(PluginRecord* record) {
@@ -210,6 +228,8 @@ __declspec(dllexport) int32_t Initialise(PluginRecord* record) {
     record->Seek = SeekEntry;
     record->GetFileInfo = GetFileInfoEntry;
     record->IsPlaying = IsPlayingEntry;
+    record->SetVolume = SetVolumeEntry;
+    record->GetVisualData = GetVisualDataEntry;
     PluginState* state = new (std::nothrow) PluginState{};
     if (state) {
         state->file = INVALID_HANDLE_VALUE;

@@ -6,6 +6,8 @@
 
 #include "plugins/api/PluginApi.h"
 #include "plugins/fluxdec/core/Song.h"
+#include "plugins/fluxdec/output/VisualHistory.h"
+#include "plugins/fluxdec/output/Volume.h"
 #include "plugins/fluxdec/win32/HeardClock.h"
 
 namespace fluxdec {
@@ -34,6 +36,17 @@ struct PluginState {
     bool songOpen;                 // OpenSong found a frame; guarded as `song`
     int16_t pcm[kMaxFrameSamples]; // one frame of PCM, handed to HostAudioWrite
     HeardClock clock;              // the decoder thread's record of what the host still queues
+
+    // The song's title from its tags (else its file name), in printable ASCII: read once by
+    // OpenFile, only copied by GetFileInfo. Written under lock while no song plays; a fixed array,
+    // so that a reader that meets a new title mid-copy still reads within it.
+    char title[kPluginPathChars];
+    // The knob's volume, set by the host at any time and kept from song to song; the decoder
+    // thread scales every block by it.
+    VolumeControl volume;
+    // The granules being heard, for the scopes: pushed by the decoder thread, read by the host's
+    // paint thread.
+    VisualHistory visual;
 
     // Fixed from OpenFile until the next OpenFile: the song's length in both of the info's forms
     // (milliseconds; samples per channel), -1 without a song.
