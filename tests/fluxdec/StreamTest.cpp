@@ -114,7 +114,9 @@ TEST(FrameStream, Mpeg25FramesDecodeAtTheirRatesAndLengths) {
     // Each frame here is followed by another: a wrong frame length would misread the second
     // header, and the first header (read behind any ID3v2 tag) and later ones both must pass.
     struct Case { int frequency, rate, bytes; } cases[] = {
-        {0, 11025, 64 * 72000 / 11025}, {1, 12000, 64 * 72000 / 12000}, {2, 8000, 64 * 72000 / 8000}};
+        {0, 11025, 64 * 72000 / 11025},
+        {1, 12000, 64 * 72000 / 12000},
+        {2, 8000, 64 * 72000 / 8000}};
     for (const Case& c : cases) {
         FrameHeader h = MakeHeader(0, 8, c.frequency, 3);  // 64 kbit/s (the LSF table), mono
         h.mpeg25 = 1;

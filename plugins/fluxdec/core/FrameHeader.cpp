@@ -52,8 +52,9 @@ int VersionRow(const FrameHeader& h) { return h.mpeg25 ? 2 : h.id; }
 int BitrateKbps(const FrameHeader& h) { return kBitrateKbps[h.id][h.layer][h.bitrateIndex]; }
 int SampleRateHz(const FrameHeader& h) { return kSampleRateHz[VersionRow(h)][h.samplingFrequency]; }
 
-// bit rate x 144000 / fs for MPEG-1, x 72000 / fs for LSF and MPEG 2.5: the product first, then one truncating
-// division (144000 = 1125 << 7 is the number of bits per frame over 8 at 1 kbit/s and 1 Hz).
+// bit rate x 144000 / fs for MPEG-1, x 72000 / fs for LSF and MPEG 2.5: the product first, then one
+// truncating division (144000 = 1125 << 7 is the number of bits per frame over 8 at 1 kbit/s and
+// 1 Hz).
 int FrameLengthBytes(const FrameHeader& h) {
     int factor = h.id == 1 ? 144000 : 72000;
     return BitrateKbps(h) * factor / SampleRateHz(h);

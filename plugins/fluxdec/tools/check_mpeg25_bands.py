@@ -31,7 +31,8 @@ TABLES_CPP = os.path.join(HERE, '..', 'core', 'Tables.cpp')
 FLUXDEC = os.path.join(REPO, 'build', 'native', 'bin', 'fluxdec')
 RATES = (8000, 11025, 12000)
 
-_spec = importlib.util.spec_from_file_location('generate_tables', os.path.join(HERE, 'generate_tables.py'))
+_spec = importlib.util.spec_from_file_location('generate_tables',
+                                               os.path.join(HERE, 'generate_tables.py'))
 generate_tables = importlib.util.module_from_spec(_spec)
 _spec.loader.exec_module(generate_tables)
 
@@ -156,8 +157,8 @@ def main():
     ap.add_argument('--material', default=os.path.join(REPO, 'build', 'native', 'fluxdec-material'))
     ap.add_argument('--sweep', action='store_true')
     args = ap.parse_args()
-    subprocess.run([sys.executable, os.path.join(REPO, 'scripts', 'make-test-audio'), args.material],
-                   check=True)
+    make = os.path.join(REPO, 'scripts', 'make-test-audio')
+    subprocess.run([sys.executable, make, args.material], check=True)
     files = sorted(os.path.join(args.material, n) for n in os.listdir(args.material)
                    if n.startswith('m25-') and n.endswith('.mp3'))
     with tempfile.TemporaryDirectory(prefix='mpeg25-probes-') as probes:
@@ -170,7 +171,9 @@ def check(files, sweep):
 
     proposed = generate_tables.parse_bands(generate_tables.MPEG25_BANDS)
     worst = 0
-    for path, (mx, rms) in sorted(errors(files, refs).items(), key=lambda kv: (rate_of(kv[0]), kv[0])):
+    results = errors(files, refs)
+    for path in sorted(files, key=lambda p: (rate_of(p), p)):
+        mx, rms = results[path]
         print('%-28s max|d| %d  rms %.4f' % (os.path.basename(path), mx, rms))
         worst = max(worst, mx)
     print('proposed tables: max|d| %d over %d files' % (worst, len(files)))
