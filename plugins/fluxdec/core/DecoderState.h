@@ -58,8 +58,9 @@ struct SideInfo {
 inline constexpr int kRingBytes = 4096;
 inline constexpr int kMainDataPadding = 64;     // zero bytes after the main data: bounded reads
                                                 // past its end see zeros, never other memory
-inline constexpr int kMainDataCapacity = 2048;  // main_data_begin (at most 511) + one frame's main
-                                                // data (at most 1441 - 21)
+inline constexpr int kMainDataCapacity = 2048;  // main_data_begin + one frame's main data: at most
+                                                // 511 + (1441 - 21) for MPEG-1, 255 + (1441 - 13)
+                                                // for MPEG 2.5 at 8 kHz
 struct StreamReader {
     ReadFn read;
     void* context;
