@@ -8,8 +8,6 @@
 // of its own, which every opening of the device continues), and compared with the decoder core's
 // own decode of the same files.
 #include <windows.h>
-#include <shellapi.h>
-#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -83,24 +81,6 @@ std::string CoreDecode(const std::string& path, int32_t* rate = nullptr, int32_t
     }
     std::fclose(file);
     return pcm;
-}
-
-// A shell drop of `paths` as the shell hands it to a window.
-HDROP MakeDrop(const std::vector<std::string>& paths)
-{
-    size_t chars = 1;
-    for (const std::string& path : paths)
-        chars += path.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars);
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    char* text = reinterpret_cast<char*>(drop + 1);
-    for (const std::string& path : paths) {
-        std::memcpy(text, path.c_str(), path.size() + 1);
-        text += path.size() + 1;
-    }
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
 }
 
 // Every opening of the device writes a capture file of its own: the case's file, then ".0001",

@@ -42,24 +42,6 @@ int OpenCount()
     return static_cast<int>(std::count(TestPlugin()->log, TestPlugin()->log + TestPlugin()->logLength, 'o'));
 }
 
-// A shell drop of `paths` as the shell hands it to a window.
-HDROP MakeDrop(const std::vector<std::string>& paths)
-{
-    size_t chars = 1;
-    for (const std::string& path : paths)
-        chars += path.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars);
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    char* text = reinterpret_cast<char*>(drop + 1);
-    for (const std::string& path : paths) {
-        std::memcpy(text, path.c_str(), path.size() + 1);
-        text += path.size() + 1;
-    }
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
 // Live GDI objects of this process. Wine's GetGuiResources counts none, so they are counted in
 // the GDI handle table that the process environment block points to (Wine's layout: 65536
 // entries of 24 bytes, a type byte of 0 marking a free entry).

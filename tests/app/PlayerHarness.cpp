@@ -1,6 +1,10 @@
 #include "tests/app/PlayerHarness.h"
 
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include "settings/Settings.h"
 #include "skin/Surface.h"
@@ -173,3 +177,21 @@ bool TimeAreaShows(const Pixels& expected)
 {
     return TimeAreaDifferences(WindowPixels(gPlayerApp), expected) == 0;
 }
+
+HDROP MakeDrop(const std::vector<std::string>& paths)
+{
+    size_t chars = 1;
+    for (const std::string& path : paths)
+        chars += path.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    char* text = reinterpret_cast<char*>(drop + 1);
+    for (const std::string& path : paths) {
+        std::memcpy(text, path.c_str(), path.size() + 1);
+        text += path.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+

@@ -64,6 +64,9 @@ int TimeAreaDifferences(const Pixels& a, const Pixels& b);
 // The window's time display shows exactly `expected`.
 bool TimeAreaShows(const Pixels& expected);
 
+// A shell drop of `paths` (8-bit) as the shell hands it to a window; the window frees it.
+HDROP MakeDrop(const std::vector<std::string>& paths);
+
 // Starts gPlayerApp with `commandLine` once per test program; later calls return at once.
 void StartPlayer(const char* commandLine = "");
 // Empties the playlist and stops the song, so that each test starts from a stopped player.
