@@ -110,12 +110,14 @@ DWORD WINAPI DecoderThreadMain(LPVOID param) {
         const int64_t blockMs = SongPositionMs(&state->song);
         const int64_t blockSample = SongPositionSamples(&state->song);
         int32_t samplesPerChannel = 0;
-        if (IsEndOfStream(DecodeSongBlock(&state->song, state->pcm, &info, &samplesPerChannel))) break;
+        const Status status = DecodeSongBlock(&state->song, state->pcm, &info, &samplesPerChannel);
+        if (IsEndOfStream(status)) break;
         if (samplesPerChannel == 0) continue;  // a frame that gapless trimming took whole
         const int32_t channels = info.channels == 1 ? 1 : 2;
         output.EnsureFormat(info.sampleRate, channels);
         if (state->stopRequested) break;
-        PushToScopes(state, samplesPerChannel, channels);
+        // A frame the reservoir could not decode is silence, and its lines are the last frame's.
+        if (status == Status::kFrame) PushToScopes(state, samplesPerChannel, channels);
         state->volume.Apply(state->pcm, samplesPerChannel, channels);
         output.Write(state->pcm, samplesPerChannel * channels);
         state->clock.Queued(blockMs, blockSample);

@@ -155,6 +155,7 @@ int32_t StopEntry(PluginRecord* record) {
     // close waits for nothing the lock's holders or the (ended) decoder thread hold.
     StateLock held(state);
     EndThread(state);
+    state->visual.Clear();  // a thread that had to be terminated did not clear it
     return record->HostAudioClose ? record->HostAudioClose(record->hostContext, 1) : 0;
 }
 
