@@ -6,7 +6,6 @@
 #include "app/HandedPath.h"
 #include "app/PlayerApp.h"
 #include "app/Settings.h"
-#include "app/SingleInstance.h"
 #include "dialogs/AboutWindow.h"
 #include "playback/HostAudio.h"
 #include "playback/PluginSlot.h"
@@ -28,7 +27,7 @@ int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
     gSettings.ReadSettings(kSettingsFileName);
 
     // The running instance takes the song; this one ends without a window.
-    if (HandOverToRunningInstance(commandLine))
+    if (!singleInstance.ClaimOrHandOver(commandLine))
         return 0;
 
     LoadSkin(programInstance);
@@ -54,14 +53,14 @@ int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
     ShowWindow(w, SW_SHOW);
     UpdateWindow(w);
 
-    if (commandLine[0] == '\0')
-        return 1;
     char path[kPathChars];
-    if (PathFromHandedText(commandLine, std::strlen(commandLine), path)) {
+    if (commandLine[0] != '\0' && PathFromHandedText(commandLine, std::strlen(commandLine), path)) {
         PlaybackGuard guard(playback);
         AddToPlaylist(path);
         PlayCurrent();
     }
+    // Songs of other starts come from now on, after this one's own.
+    singleInstance.MarkReady();
     return 1;
 }
 
@@ -103,4 +102,5 @@ void PlayerApp::CleanUp()
         CloseHandle(paintMutex);
         paintMutex = nullptr;
     }
+    singleInstance.Release();
 }

@@ -148,7 +148,7 @@ protected:
     std::vector<std::string> Rows()
     {
         std::vector<std::string> rows;
-        char text[kListTextChars];
+        std::string text;
         for (int32_t i = 0; i < List().GetCount(); ++i)
             rows.push_back(List().GetText(i, text) != LB_ERR ? text : "?");
         return rows;
