@@ -5,8 +5,8 @@
 
 #include "app/HandedPath.h"
 #include "app/PlayerApp.h"
-#include "app/Settings.h"
 #include "playlist/WideText.h"
+#include "settings/Settings.h"
 
 namespace {
 

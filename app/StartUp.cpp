@@ -5,10 +5,10 @@
 
 #include "app/HandedPath.h"
 #include "app/PlayerApp.h"
-#include "app/Settings.h"
 #include "dialogs/AboutWindow.h"
 #include "playback/HostAudio.h"
 #include "playback/PluginSlot.h"
+#include "settings/Settings.h"
 
 PlayerApp::PlayerApp() : playlistWindow(*this, playlist)
 {
@@ -25,6 +25,8 @@ int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
 {
     ShowAboutWindow(nullptr);
     gSettings.ReadSettings(kSettingsFileName);
+    audio.output = {gSettings.outputBufferBytes, gSettings.outputBufferCount,
+                    gSettings.outputDevice};
 
     // The running instance takes the song; this one ends without a window.
     if (!singleInstance.ClaimOrHandOver(commandLine))

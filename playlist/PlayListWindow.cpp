@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/PlayerApp.h"
 #include "playlist/PlayList.h"
 #include "resources/ResourceIds.h"
 #include "skin/RegionFromBitmap.h"
@@ -35,7 +34,8 @@ std::string RowTextOf(const char* path)
 
 }  // namespace
 
-PlayListWindow::PlayListWindow(PlayerApp& owner, PlayList& list) : player(owner), playlist(list)
+PlayListWindow::PlayListWindow(PlayerCommands& owner, PlayList& list)
+    : player(owner), playlist(list)
 {
     // The skin is loaded by the first ShowAt, not here: this object is built before the
     // program's entry runs, where a failing picture load could only show a message box.
@@ -162,7 +162,7 @@ void PlayListWindow::RefreshRows()
     // sends messages.
     std::vector<std::string> rows;
     {
-        PlaybackGuard guard(player.playback);
+        PlaybackHold guard(player);
         rows.reserve(static_cast<size_t>(playlist.count > 0 ? playlist.count : 0));
         for (const PlayListNode* node = playlist.head; node != nullptr; node = node->next)
             // An entry without text still gets its row, or every later row would be off by one.
@@ -217,8 +217,8 @@ void PlayListWindow::RemoveSelected()
     {
         // One step: the paint thread's end-of-song advance could otherwise move on to the very
         // entry between the check and the removal, which would then go while it plays.
-        PlaybackGuard guard(player.playback);
-        if (selected == player.currentIndex)
+        PlaybackHold guard(player);
+        if (selected == player.CurrentIndex())
             player.StopSong();
         // currentIndex keeps its number: it now designates the entry that followed.
         playlist.RemoveAt(selected);
@@ -229,7 +229,7 @@ void PlayListWindow::RemoveSelected()
 void PlayListWindow::ClearAll()
 {
     {
-        PlaybackGuard guard(player.playback);
+        PlaybackHold guard(player);
         playlist.Clear();
     }
     listCtrl.ResetContent();
@@ -296,7 +296,7 @@ LRESULT CALLBACK PlayListWindow::PlayListWndProc(HWND window, UINT message, WPAR
         self->player.DropFiles(reinterpret_cast<HDROP>(wParam));
         break;
     case kEntryMovedMessage: {
-        PlaybackGuard guard(self->player.playback);
+        PlaybackHold guard(self->player);
         self->playlist.MoveEntry(static_cast<int32_t>(wParam), static_cast<int32_t>(lParam));
         return 0;
     }
