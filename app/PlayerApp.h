@@ -14,6 +14,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "app/HandedPath.h"
 #include "app/PlaybackLock.h"
@@ -102,6 +103,9 @@ public:
     PluginSlot* pluginSlots[kMaxPluginSlots] = {};  // owned
     int32_t pluginCount = 0;
     SingleInstance singleInstance;    // this process is the player while it holds it
+    // The path the current song's plug-in was handed: kept while the song is open, since a
+    // plug-in may hold on to it as the playlist's own text once was.
+    std::string openedPluginPath;
 
     PlayerApp();
     ~PlayerApp() override;

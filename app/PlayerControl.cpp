@@ -109,9 +109,9 @@ int PlayerApp::PlayCurrent()
     PluginSlot* slot = pluginSlots[slotIndex];
     // Plug-ins take 8-bit paths: a name the code page cannot hold goes by its short form, and
     // one without any such form is not opened at all rather than handed over mangled.
-    std::string pluginPath;
-    const int opened =
-        PluginPathFor(entry->filePath.text, pluginPath) ? slot->OpenFile(pluginPath.c_str()) : 0;
+    const int opened = PluginPathFor(entry->filePath.text, openedPluginPath)
+                           ? slot->OpenFile(openedPluginPath.c_str())
+                           : 0;
     if (opened)
         slot->Start();
     RestoreMessageArea();

@@ -44,7 +44,8 @@ std::wstring ShortFormOf(const std::wstring& wide)
 {
     std::wstring query = wide;
     const bool drivePath = wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\';
-    const bool uncPath = wide.compare(0, 2, L"\\\\") == 0 && wide.compare(0, 4, kLongPathPrefix) != 0;
+    const bool uncPath =
+        wide.compare(0, 2, L"\\\\") == 0 && wide.compare(0, 4, kLongPathPrefix) != 0;
     if (wide.size() >= MAX_PATH) {
         if (drivePath)
             query = kLongPathPrefix + wide;

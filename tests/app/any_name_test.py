@@ -90,8 +90,8 @@ def row_shows(bin_dir, work, row, text):
     # The list's rounded outline cuts the rows' ends: the name lies between.
     left, right = 8 * 3, min(width, 240) * 3
     stride = width * 3
-    return all(want[r * stride + left:r * stride + right] == got[r * stride + left:r * stride + right]
-               for r in range(height))
+    return all(want[r * stride + left:r * stride + right] ==
+               got[r * stride + left:r * stride + right] for r in range(height))
 
 
 def row_count(bin_dir):
