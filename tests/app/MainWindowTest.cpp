@@ -507,22 +507,18 @@ TEST_F(MainWindowTest, DISABLED_MeasurePaintFramePeriod)
                 periods.size(), periods[periods.size() / 2], periods[periods.size() * 95 / 100]);
 }
 
-// Found by review: the faults below were each seen where a user would.
-
 TEST_F(MainWindowTest, RefusedSongsMessageLeavesTheTitleScrolling)
 {
     // The paint thread moves the title every frame; it used to wait for the playback lock while
     // "No File!" stood under it, and the window froze for half a second.
     TestPlugin()->openFileResult = 0;
     LoadTestSongs(1);
-    const Pixels expected = ExpectedMessage("No File!");
     std::thread user([] { app.PlayCurrent(); });
-    ASSERT_TRUE(PumpUntil([&] { return TimeAreaShows(expected); }, 1000));
+    ASSERT_TRUE(PumpUntil([] { return TimeAreaShows(ExpectedMessage("No File!")); }, 1000));
     const LONG scrollAtMessage = app.titleScroll;
     Sleep(300);
-    const LONG scrollLater = app.titleScroll;
+    EXPECT_LE(app.titleScroll, scrollAtMessage - 10) << "the paint thread stood still";
     user.join();
-    EXPECT_LE(scrollLater, scrollAtMessage - 10) << "the paint thread stood still";
 }
 
 TEST_F(MainWindowTest, KnobThatLosesTheMouseLetsGoAndShowsTheCursor)
@@ -535,10 +531,8 @@ TEST_F(MainWindowTest, KnobThatLosesTheMouseLetsGoAndShowsTheCursor)
     SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(kVolumePoint.x, kVolumePoint.y));
     ASSERT_EQ(1, app.volumeKnob.tracking);
     // Alt+Tab: another window takes the mouse.
-    HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                 nullptr, nullptr);
+    HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, 0, 0, 0, 0);
     SetCapture(other);
-    ReleaseCapture();
     DestroyWindow(other);
     EXPECT_EQ(0, app.volumeKnob.tracking);
     EXPECT_EQ(cursorShown, ShowCursor(TRUE) - 1) << "the cursor stays hidden";
@@ -558,6 +552,5 @@ TEST_F(MainWindowTest, PlayAfterTheLastRowWentPlaysTheLastEntry)
     ClickAt(kPlayPoint.x, kPlayPoint.y);
     EXPECT_EQ(1, OpenCount());
     EXPECT_STREQ(TestSongPath(2).c_str(), TestPlugin()->lastPath);
-    EXPECT_EQ(1, app.playButton.IsOn());
     EXPECT_EQ(1, app.songLoaded) << "the play button is lit with nothing playing";
 }

@@ -476,9 +476,8 @@ TEST_F(AudioDeviceTest, WriterAndCallbackRaceLosesNothing)
 
 }  // namespace
 
-// A plug-in may close its output from another thread while its own thread waits inside Write
-// for a buffer: the writer comes back with 0 instead of copying into a freed ring, and the
-// close frees nothing while it is inside.
+// Found by review: a plug-in that closes its output while its own thread waits in Write made
+// the writer copy into a freed ring. Now the writer comes back with 0.
 TEST_F(AudioDeviceTest, CloseWhileAWriterWaitsForABufferReturnsTheWriterEmptyHanded)
 {
     ASSERT_EQ(1, device.Open(2, 44100));
@@ -493,7 +492,5 @@ TEST_F(AudioDeviceTest, CloseWhileAWriterWaitsForABufferReturnsTheWriterEmptyHan
     ASSERT_EQ(std::future_status::ready, closed.wait_for(kReturnsWithin));
     EXPECT_EQ(nullptr, device.blockMemory);
     const Names names = fake.CallNames();
-    EXPECT_EQ(8, std::count(names.begin(), names.end(), std::string("Write")))
-        << "nothing was queued after the close began";
-    EXPECT_EQ(0, device.Write(4608, ninth.data(), 10)) << "a closed device takes no block";
+    EXPECT_EQ(8, std::count(names.begin(), names.end(), std::string("Write")));
 }

@@ -1,14 +1,11 @@
-// For tests that drive the real player from outside: selects row ROW of the shown playlist
-// window, prints that row's place on the screen ("X Y WIDTH HEIGHT"), and writes OUT.ppm with
-// what the list control itself draws for TEXT (UTF-8) in a selected row of that size. The test
-// compares the two pictures: the row shows TEXT exactly when they agree.
+// Selects row ROW of the shown playlist window, prints its place on the screen ("X Y WIDTH
+// HEIGHT") and writes OUT.ppm with the list control's own drawing of TEXT in a selected row of
+// that size: the row shows TEXT exactly when the two pictures agree.
 //   list-row-picture ROW TEXT OUT.ppm
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <string>
 #include <vector>
 
 #include "playlist/CorvaneListCtrl.h"
@@ -16,31 +13,6 @@
 #include "tests/support/PixelCapture.h"
 
 namespace {
-
-HWND FindShownList()
-{
-    for (int tries = 0; tries < 250; ++tries) {
-        HWND window = FindWindowA("CorvanePlayListDlg", nullptr);
-        if (window != nullptr && IsWindowVisible(window))
-            if (HWND list = FindWindowExA(window, nullptr, "LISTBOX", nullptr))
-                return list;
-        Sleep(20);
-    }
-    return nullptr;
-}
-
-void PumpFor(DWORD millis)
-{
-    const DWORD start = GetTickCount();
-    MSG message;
-    while (GetTickCount() - start < millis) {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(10);
-    }
-}
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -54,59 +26,44 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
-int main(int argc, char** argv)
+int main()
 {
-    if (argc != 4)
-        return 2;
-    const int row = std::atoi(argv[1]);
-    // The text arrives through the 8-bit command line: read it from the UTF-16 one instead.
     int count = 0;
-    LPWSTR* wideArgs = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (wideArgs == nullptr || count != 4)
-        return 2;
-    const std::string text = Utf8FromWide(wideArgs[2]);
-
-    HWND list = FindShownList();
-    if (list == nullptr)
-        return 1;
-    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);  // TEXT in UTF-16
+    HWND list = nullptr;
+    for (int tries = 0; list == nullptr && tries < 250; ++tries, Sleep(20))
+        list = FindWindowExA(FindWindowA("CorvanePlayListDlg", nullptr), nullptr, "LISTBOX",
+                             nullptr);
+    const WPARAM row = count == 4 ? static_cast<WPARAM>(_wtoi(args[1])) : 0;
     RECT rect;
-    if (SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row),
-                     reinterpret_cast<LPARAM>(&rect)) == LB_ERR)
+    if (list == nullptr || count != 4 || SendMessageW(list, LB_SETCURSEL, row, 0) == LB_ERR ||
+        SendMessageW(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect)) == LB_ERR)
         return 1;
     POINT origin = {rect.left, rect.top};
     ClientToScreen(list, &origin);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     std::printf("%ld %ld %d %d\n", origin.x, origin.y, width, height);
 
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = HostProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"ListRowPicture";
     RegisterClassW(&windowClass);
     // Away from the player's windows, which the test photographs.
-    HWND host = CreateWindowExW(0, L"ListRowPicture", L"", WS_POPUP | WS_VISIBLE, 700, 600,
-                                width, height * 2, nullptr, nullptr, windowClass.hInstance,
-                                nullptr);
+    HWND host = CreateWindowExW(0, L"ListRowPicture", L"", WS_POPUP | WS_VISIBLE, 700, 600, width,
+                                height * 2, nullptr, nullptr, nullptr, nullptr);
     CorvaneListCtrl ctrl;
     SetWindowLongPtrW(host, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&ctrl));
     ctrl.CreateControl(WS_CHILD | WS_VISIBLE, RECT{0, 0, width, height * 2}, host, 1);
-    ctrl.AddString(text.c_str());
+    ctrl.AddString(Utf8FromWide(args[2]).c_str());
     ctrl.SetCurSel(0);
-    PumpFor(300);
+    UpdateWindow(ctrl.hwnd);
     const std::vector<uint32_t> pixels = CaptureWindow(ctrl.hwnd, 0, 0, width, height);
-
-    FILE* out = _wfopen(wideArgs[3], L"wb");
+    FILE* out = _wfopen(args[3], L"wb");
     if (out == nullptr)
         return 1;
     std::fprintf(out, "P6\n%d %d\n255\n", width, height);
-    for (uint32_t pixel : pixels) {
-        const unsigned char rgb[3] = {static_cast<unsigned char>(pixel >> 16),
-                                      static_cast<unsigned char>(pixel >> 8),
-                                      static_cast<unsigned char>(pixel)};
-        std::fwrite(rgb, 1, 3, out);
-    }
+    for (uint32_t pixel : pixels)
+        std::fprintf(out, "%c%c%c", pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
     std::fclose(out);
     DestroyWindow(host);
     return 0;

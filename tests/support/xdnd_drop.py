@@ -1,18 +1,12 @@
 #!/usr/bin/python3
-"""Drops files on an X window the way a file manager does: as an XDND source offering a
-text/uri-list. Wine turns such a drop on a window that accepts files into WM_DROPFILES.
-
-    xdnd_drop.py WINDOW_ID X Y PATH...
-
-X and Y are relative to the window. Exit status 0 once the target reports the drop finished
-(accepted or not; the test looks at what the program did), 1 when it never answers."""
+"""Drops files at window point (X, Y) as a file manager does: an XDND source offering a
+text/uri-list, which Wine turns into WM_DROPFILES.   xdnd_drop.py WINDOW_ID X Y PATH...
+Exit status 0 once the target finished the drop, 1 when it never does."""
 import sys
 import time
 import urllib.parse
 
-from Xlib import X, Xatom, display, protocol
-
-XDND_VERSION = 5
+from Xlib import X, display, protocol
 
 
 def client_message(d, target, kind, data):
@@ -34,7 +28,7 @@ def main():
     at = target.translate_coords(d.screen().root, x, y)
     root_x, root_y = -at.x, -at.y  # the window's origin seen from the root, negated
 
-    client_message(d, target, "XdndEnter", [source.id, XDND_VERSION << 24, uri_list])
+    client_message(d, target, "XdndEnter", [source.id, 5 << 24, uri_list])
     client_message(d, target, "XdndPosition",
                    [source.id, 0, ((root_x + x) << 16) | (root_y + y), X.CurrentTime,
                     d.intern_atom("XdndActionCopy")])
@@ -60,7 +54,6 @@ def main():
                                                     target=event.target, property=event.property)
             event.requestor.send_event(notify)
             d.flush()
-    print("xdnd_drop: the target never finished the drop", file=sys.stderr)
     return 1
 
 
