@@ -108,7 +108,7 @@ TEST_F(MainWindowTest, WindowTakesTheSkinsSizeAndOutline)
 
 TEST_F(MainWindowTest, TimeShowsMinutesAndSecondsOfThePosition)
 {
-    TestPlugin()->reportedInfo.lengthA = 600000;
+    TestPlugin()->reportedInfo.lengthA = 900000;  // 15 minutes: every position below is in the song
     TestPlugin()->reportedInfo.positionA = 65400;
     LoadTestSongs(1);
     app.PlayCurrent();
