@@ -2,7 +2,7 @@
 // order before the entry runs (and destroyed in the reverse order at exit): the drawing surfaces
 // of the preferences and About windows, the application object, then the settings.
 #include "app/PlayerApp.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "skin/Surface.h"
 
 Surface gPrefsSkin;

@@ -3,7 +3,7 @@
 
 #include "app/HandedPath.h"
 #include "app/PlayerApp.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 namespace {
 

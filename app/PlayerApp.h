@@ -19,6 +19,7 @@
 #include "app/PlaybackLock.h"
 #include "playback/AudioDevice.h"
 #include "playlist/PlayList.h"
+#include "playlist/PlayerCommands.h"
 #include "playlist/PlayListWindow.h"
 #include "skin/BitmapFont.h"
 #include "skin/PixelImage.h"
@@ -34,7 +35,7 @@ inline constexpr int kMaxPluginSlots = 20;
 inline constexpr int kVisBufferBytes = 2304;  // four blocks of 576 signed 8-bit values
 inline constexpr int kSeekFrames = 12;
 
-class PlayerApp {
+class PlayerApp : public PlayerCommands {
 public:
     // Built first and destroyed last: everything below may need it while it goes.
     PlaybackLock playback;
@@ -101,7 +102,7 @@ public:
     int32_t pluginCount = 0;
 
     PlayerApp();
-    virtual ~PlayerApp();
+    ~PlayerApp() override;
     PlayerApp(const PlayerApp&) = delete;
     PlayerApp& operator=(const PlayerApp&) = delete;
 
@@ -141,6 +142,11 @@ public:
     void AdjustSeekPreview(int32_t change);
     void CommitSeek();
 
+    // The playlist window's way to the playback lock and the current entry.
+    void LockPlayback() override { playback.Lock(); }
+    void UnlockPlayback() override { playback.Unlock(); }
+    int32_t CurrentIndex() const override { return currentIndex; }
+
     // Player control: which song plays on which plug-in.
     // Adds a song given by the user (command line, another instance, a drop, the open dialog).
     // Songs that no plug-in claims are not added.
@@ -151,17 +157,17 @@ public:
     // Stops and closes the current song; returns the slot's answer, or 0 without a slot.
     int HaltSong();
     // HaltSong, and the title stops scrolling.
-    void StopSong();
+    void StopSong() override;
     // Plays entry `index`: 1 when it is in the list, else the song halts and the answer is 0.
-    int SelectEntry(int32_t index);
+    int SelectEntry(int32_t index) override;
     void NextSong();
     void PreviousSong();
     // The current plug-in's answer to whether it plays; 0 without a slot.
     int IsSongPlaying();
     // The open dialog: the chosen file joins the end of the playlist without playing.
-    void OpenMediaDialog();
+    void OpenMediaDialog() override;
     // Adds the dropped files (and plays the song when it is the only one); releases the drop.
-    void DropFiles(HDROP drop);
+    void DropFiles(HDROP drop) override;
     // Position and length of the current song in milliseconds, -1 when unknown.
     int32_t CurrentPosition();
     int32_t CurrentLength();

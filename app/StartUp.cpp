@@ -5,11 +5,11 @@
 
 #include "app/HandedPath.h"
 #include "app/PlayerApp.h"
-#include "app/Settings.h"
 #include "app/SingleInstance.h"
 #include "dialogs/AboutWindow.h"
 #include "playback/HostAudio.h"
 #include "playback/PluginSlot.h"
+#include "settings/Settings.h"
 
 PlayerApp::PlayerApp() : playlistWindow(*this, playlist)
 {
@@ -26,6 +26,8 @@ int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
 {
     ShowAboutWindow(nullptr);
     gSettings.ReadSettings(kSettingsFileName);
+    audio.output = {gSettings.outputBufferBytes, gSettings.outputBufferCount,
+                    gSettings.outputDevice};
 
     // The running instance takes the song; this one ends without a window.
     if (HandOverToRunningInstance(commandLine))

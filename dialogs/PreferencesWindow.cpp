@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "app/Settings.h"
 #include "resources/ResourceIds.h"
+#include "settings/Settings.h"
 #include "skin/GdiHandles.h"
 #include "skin/Surface.h"
 

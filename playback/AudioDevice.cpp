@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "app/Settings.h"
 #include "playback/BufferTiming.h"
 
 namespace {
@@ -46,7 +45,8 @@ AudioDevice::AudioDevice(const WaveOutApi& waveOutApi)
       bufferMillis(15),
       nextBuffer(0),
       bufferBytes(0),
-      api(&waveOutApi)
+      api(&waveOutApi),
+      output()
 {
 }
 
@@ -78,8 +78,8 @@ int32_t AudioDevice::Open(int32_t channels, int32_t sampleRate)
     format.cbSize = 0;
 
     nextBuffer = 0;
-    bufferCount = gSettings.outputBufferCount;
-    bufferBytes = gSettings.outputBufferBytes;
+    bufferCount = output.bufferCount;
+    bufferBytes = output.bufferBytes;
     InterlockedExchange(&freeBuffers, bufferCount);
     bufferMillis = ComputeBufferMillis(static_cast<int32_t>(format.nAvgBytesPerSec), bufferBytes);
 
@@ -91,7 +91,7 @@ int32_t AudioDevice::Open(int32_t channels, int32_t sampleRate)
 
     HWAVEOUT opened = nullptr;
     const MMRESULT result =
-        api->Open(&opened, static_cast<UINT>(gSettings.outputDevice), &format,
+        api->Open(&opened, static_cast<UINT>(output.device), &format,
                   reinterpret_cast<DWORD_PTR>(&AudioDevice::OnDeviceMessage),
                   reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION | WAVE_ALLOWSYNC);
     if (result != MMSYSERR_NOERROR)

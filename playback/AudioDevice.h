@@ -13,6 +13,14 @@
 
 #include "playback/WaveOutApi.h"
 
+// The three fixed output values; the device's owner hands them in, so the engine reads no
+// settings of its own.
+struct AudioOutputConfig {
+    int32_t bufferBytes = 16384;  // bytes in one wave-out buffer
+    int32_t bufferCount = 8;      // wave-out buffers in the ring
+    int32_t device = -1;          // the wave mapper
+};
+
 class AudioDevice {
 public:
     // Talks to the platform's wave-out device.
@@ -25,9 +33,8 @@ public:
     AudioDevice(const AudioDevice&) = delete;
     AudioDevice& operator=(const AudioDevice&) = delete;
 
-    // Opens the device configured in the settings for 16-bit PCM with `channels` channels at
-    // `sampleRate` Hz and prepares the ring of `outputBufferCount` buffers of `outputBufferBytes`
-    // bytes. 1 when open; 0 when the platform refused (the device then holds no ring). A stream
+    // Opens `output.device` for 16-bit PCM with `channels` channels at `sampleRate` Hz and
+    // prepares the ring of `output.bufferCount` buffers of `output.bufferBytes` bytes. 1 when open; 0 when the platform refused (the device then holds no ring). A stream
     // that is still open is first closed at once.
     int32_t Open(int32_t channels, int32_t sampleRate);
 
@@ -64,4 +71,5 @@ public:
     int32_t nextBuffer;        // the buffer the next Write fills
     int32_t bufferBytes;       // size of each data buffer of the ring
     const WaveOutApi* api;     // borrowed
+    AudioOutputConfig output;  // what the next Open builds; set by the owner before it
 };

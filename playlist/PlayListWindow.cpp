@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/PlayerApp.h"
 #include "playlist/PlayList.h"
 #include "resources/ResourceIds.h"
 #include "skin/RegionFromBitmap.h"
@@ -35,7 +34,8 @@ std::string RowTextOf(const char* path)
 
 }  // namespace
 
-PlayListWindow::PlayListWindow(PlayerApp& owner, PlayList& list) : player(owner), playlist(list)
+PlayListWindow::PlayListWindow(PlayerCommands& owner, PlayList& list)
+    : player(owner), playlist(list)
 {
     // The skin is loaded by the first ShowAt, not here: this object is built before the
     // program's entry runs, where a failing picture load could only show a message box.
@@ -162,7 +162,7 @@ void PlayListWindow::RefreshRows()
     // sends messages.
     std::vector<std::string> rows;
     {
-        PlaybackGuard guard(player.playback);
+        PlaybackHold guard(player);
         rows.reserve(static_cast<size_t>(playlist.count > 0 ? playlist.count : 0));
         for (const PlayListNode* node = playlist.head; node != nullptr; node = node->next)
             // An entry without text still gets its row, or every later row would be off by one.
@@ -216,22 +216,22 @@ void PlayListWindow::RemoveSelected()
         return;
     bool playing;
     {
-        PlaybackGuard guard(player.playback);
-        playing = selected == player.currentIndex;
+        PlaybackHold guard(player);
+        playing = selected == player.CurrentIndex();
     }
     // Stopping may wait for a decoder thread: not under this window's hold of the lock.
     if (playing)
         player.StopSong();
     listCtrl.DeleteString(selected);
     // currentIndex keeps its number: it now designates the entry that followed.
-    PlaybackGuard guard(player.playback);
+    PlaybackHold guard(player);
     playlist.RemoveAt(selected);
 }
 
 void PlayListWindow::ClearAll()
 {
     {
-        PlaybackGuard guard(player.playback);
+        PlaybackHold guard(player);
         playlist.Clear();
     }
     listCtrl.ResetContent();
@@ -298,7 +298,7 @@ LRESULT CALLBACK PlayListWindow::PlayListWndProc(HWND window, UINT message, WPAR
         self->player.DropFiles(reinterpret_cast<HDROP>(wParam));
         break;
     case kEntryMovedMessage: {
-        PlaybackGuard guard(self->player.playback);
+        PlaybackHold guard(self->player);
         self->playlist.MoveEntry(static_cast<int32_t>(wParam), static_cast<int32_t>(lParam));
         return 0;
     }

@@ -1,10 +1,11 @@
 // The playlist window: a skinned popup beside the main window that shows the player's playlist
 // in an owner-drawn list, where rows are played, reordered, removed, added and cleared.
 //
-// The window works on the player's one PlayList directly; row i always shows entry i. Every
-// change or walk of the list made here holds the player's playback lock, so the paint thread's
-// end-of-song advance never walks a list that is being changed. The lock is never held while
-// a window message is sent or the player is asked to stop or play a song.
+// The window works on the player's one PlayList directly; row i always shows entry i. It reaches
+// the player only through PlayerCommands. Every change or walk of the list made here holds the
+// player's playback lock, so the paint thread's end-of-song advance never walks a list that is
+// being changed. The lock is never held while a window message is sent or the player is asked
+// to stop or play a song.
 #pragma once
 
 #include <windows.h>
@@ -12,12 +13,12 @@
 #include <cstdint>
 
 #include "playlist/CorvaneListCtrl.h"
+#include "playlist/PlayerCommands.h"
 #include "skin/GdiHandles.h"
 #include "skin/SkinWidgets.h"
 #include "skin/Surface.h"
 
 class PlayList;
-class PlayerApp;
 
 inline constexpr char kPlayListWindowClass[] = "CorvanePlayListDlg";
 inline constexpr int32_t kPlayListControlId = 129;
@@ -42,7 +43,7 @@ enum PlayListButton : int32_t {
 class PlayListWindow {
 public:
     // `player` owns this window object and the playlist; both live as long as the program.
-    PlayListWindow(PlayerApp& player, PlayList& list);
+    PlayListWindow(PlayerCommands& player, PlayList& list);
     virtual ~PlayListWindow();
     PlayListWindow(const PlayListWindow&) = delete;
     PlayListWindow& operator=(const PlayListWindow&) = delete;
@@ -68,7 +69,7 @@ public:
     // One row down (`down` 1) or up; nothing beyond either end.
     void ScrollRows(int32_t down);
 
-    PlayerApp& player;
+    PlayerCommands& player;
     PlayList& playlist;
 
     // Skin material, made once on the first ShowAt and shared by every window made later.

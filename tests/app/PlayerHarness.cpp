@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "skin/Surface.h"
 #include "tests/support/PixelCapture.h"
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
 #include "dialogs/PreferencesWindow.h"
 #include "resources/ResourceIds.h"
+#include "settings/Settings.h"
 #include "skin/Surface.h"
 #include "tests/dialogs/DesktopInput.h"
 #include "tests/support/PixelCapture.h"

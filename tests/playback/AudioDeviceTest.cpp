@@ -10,7 +10,6 @@
 #include <thread>
 #include <vector>
 
-#include "app/Settings.h"
 #include "playback/AudioDevice.h"
 #include "tests/playback/FakeWaveOut.h"
 
@@ -51,7 +50,6 @@ protected:
     void SetUp() override
     {
         fake.Reset();
-        gSettings = Settings();
     }
 
     // Writes `count` blocks of `length` bytes with tags 100, 101, ...
@@ -126,11 +124,9 @@ TEST_F(AudioDeviceTest, OpenPreparesTheRing)
     EXPECT_EQ(0, device.Close(1));
 }
 
-TEST_F(AudioDeviceTest, RingFollowsTheSettings)
+TEST_F(AudioDeviceTest, RingFollowsTheOutputValuesItWasHanded)
 {
-    gSettings.outputBufferCount = 3;
-    gSettings.outputBufferBytes = 1000;
-    gSettings.outputDevice = 2;
+    device.output = {1000, 3, 2};
     ASSERT_EQ(1, device.Open(1, 8000));
     EXPECT_EQ(2u, fake.openDevice);
     EXPECT_EQ(3, device.bufferCount);
@@ -431,10 +427,9 @@ TEST_F(AudioDeviceTest, ImpossibleFormatsAndRingsAreRefused)
     EXPECT_EQ(0, device.Open(0, 44100));
     EXPECT_EQ(0, device.Open(2, 0));
     EXPECT_EQ(0, device.Open(-2, 44100));
-    gSettings.outputBufferCount = 0;
+    device.output.bufferCount = 0;
     EXPECT_EQ(0, device.Open(2, 44100));
-    gSettings.outputBufferCount = 8;
-    gSettings.outputBufferBytes = 0x7FFFFFFF;
+    device.output = {0x7FFFFFFF, 8, -1};
     EXPECT_EQ(0, device.Open(2, 44100));
     EXPECT_TRUE(fake.Calls().empty());
     EXPECT_EQ(nullptr, device.blockMemory);

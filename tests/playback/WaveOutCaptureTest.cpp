@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <string>
 
-#include "app/Settings.h"
 #include "playback/AudioDevice.h"
 #include "playback/HostAudio.h"
 #include "tests/playback/AudioCapture.h"

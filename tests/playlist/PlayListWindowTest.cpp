@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/PlayerApp.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "skin/Surface.h"
 
 // The program's globals, in the order the program defines them (app/Globals.cpp).

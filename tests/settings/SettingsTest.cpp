@@ -1,5 +1,5 @@
 // The settings against the platform's real private-profile service.
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 #include <windows.h>
 
@@ -17,7 +17,9 @@ protected:
     {
         char directory[MAX_PATH];
         ASSERT_NE(GetTempPathA(MAX_PATH, directory), 0u);
-        path = std::string(directory) + "CorvaneSettingsTest.ini";
+        // One file per case: the cases run as processes of their own, side by side.
+        path = std::string(directory) + "CorvaneSettingsTest-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ini";
         DeleteFileA(path.c_str());
     }
     void TearDown() override { DeleteFileA(path.c_str()); }

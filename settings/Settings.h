@@ -29,5 +29,6 @@ struct Settings {
     void WriteSettings(const char* fileName) const;
 };
 
-// The one settings record, built after the application object (see app/Globals.cpp).
+// The one settings record: the program defines it (after its application object), and so does
+// every test program that links code using it.
 extern Settings gSettings;

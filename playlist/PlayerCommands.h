@@ -1,0 +1,43 @@
+// What the playlist window asks of the player that owns it: the few commands its buttons and
+// rows lead to, and the lock that every walk or change of the shared playlist holds. The player
+// implements it; the window knows nothing else of the player.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+
+class PlayerCommands {
+public:
+    virtual ~PlayerCommands() = default;
+
+    // The player's playback lock (recursive). Held around every walk or change of the playlist
+    // and every read of the current index; never while a window message is sent or a song is
+    // stopped or played.
+    virtual void LockPlayback() = 0;
+    virtual void UnlockPlayback() = 0;
+    // The entry the player plays or would play next, 0-based; the caller holds the lock.
+    virtual int32_t CurrentIndex() const = 0;
+
+    // Plays entry `index`: 1 when it is in the list, else the song halts and the answer is 0.
+    virtual int SelectEntry(int32_t index) = 0;
+    // Stops and closes the current song.
+    virtual void StopSong() = 0;
+    // The open dialog: the chosen file joins the end of the playlist without playing.
+    virtual void OpenMediaDialog() = 0;
+    // Adds the dropped files as a drop on the main window would; releases the drop.
+    virtual void DropFiles(HDROP drop) = 0;
+};
+
+// Holds the player's playback lock for the guard's scope.
+class PlaybackHold {
+public:
+    explicit PlaybackHold(PlayerCommands& player) : player_(player) { player_.LockPlayback(); }
+    ~PlaybackHold() { player_.UnlockPlayback(); }
+    PlaybackHold(const PlaybackHold&) = delete;
+    PlaybackHold& operator=(const PlaybackHold&) = delete;
+
+private:
+    PlayerCommands& player_;
+};

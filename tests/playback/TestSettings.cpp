@@ -1,4 +1,0 @@
-// The settings record the playback library reads; the program defines its own.
-#include "app/Settings.h"
-
-Settings gSettings;
