@@ -48,7 +48,8 @@ bool ScanSong(Song* song, InfoTag* tag) {
         if (song->frameOffsets.empty()) {
             uint8_t first[kMaxFrameBytes];
             std::memcpy(first, header, 4);
-            if (frameBytes > kMaxFrameBytes || ReadBuffered(b, first + 4, frameBytes - 4) != frameBytes - 4)
+            if (frameBytes > kMaxFrameBytes ||
+                ReadBuffered(b, first + 4, frameBytes - 4) != frameBytes - 4)
                 break;
             *tag = ParseInfoTag(first, frameBytes);
         } else if (!SkipBuffered(b, frameBytes - 4)) {
