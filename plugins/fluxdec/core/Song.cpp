@@ -118,6 +118,7 @@ int64_t PreRollStart(const Song* s, int64_t target) {
 bool OpenSong(Song* s, SongInput input) {
     CloseSong(s);
     s->info = SongInfo{};
+    if (!input.read) return false;
     BindBuffer(&s->buffer, input);
     InfoTag tag;
     if (!ScanSong(s, &tag)) {
