@@ -121,6 +121,9 @@ TEST_F(SongMaterial, LengthAndSamplesMatchTheSourceAndMpg123) {
         {"m2-abr", 24000, 2, "--abr 48", 0},
         {"m2-vbr", 16000, 2, "-V 6", 0},
         {"m2-vbr-notag", 22050, 2, "-t -V 5", 0},
+        {"m25-cbr", 8000, 1, "-b 24", 24},
+        {"m25-vbr", 11025, 2, "-V 4", 0},
+        {"m25-cbr-notag", 12000, 2, "-t -b 32", 32},
     };
     for (const LengthCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -137,6 +140,7 @@ TEST_F(SongMaterial, LengthAndSamplesMatchTheSourceAndMpg123) {
         }
         EXPECT_EQ(info.lengthMs, info.samples * 1000 / c.rate);
         EXPECT_EQ(info.bitrateKbps, c.bitrate);
+        EXPECT_EQ(info.mpegVersion, c.rate >= 32000 ? 1 : c.rate >= 16000 ? 2 : 25);
         EXPECT_EQ(info.frames * (c.rate >= 32000 ? 1152 : 576) -
                       (tagged ? info.encoderDelay + info.encoderPadding : 0),
                   info.samples);
@@ -154,8 +158,8 @@ TEST_F(SongMaterial, LengthAndSamplesMatchTheSourceAndMpg123) {
     }
 }
 
-// A hundred seeks over four songs (a low-rate LSF one whose main data reaches far back, a VBR
-// one, and songs joined with cat whose format changes from stereo to mono and back), at random
+// 125 seeks over five songs (a low-rate LSF one whose main data reaches far back, a VBR
+// one, an MPEG 2.5 one, and songs joined with cat whose format changes from stereo to mono and back), at random
 // places and at the edges of the song and of each format's part: each continues exactly as the
 // straight decode does, to the end.
 TEST_F(SongMaterial, SeekContinuesExactlyAsAStraightDecode) {
@@ -163,6 +167,7 @@ TEST_F(SongMaterial, SeekContinuesExactlyAsAStraightDecode) {
         ReadBytes(Encode("cbr", 44100, 2, 2.0, "-b 128")),
         ReadBytes(Encode("lsf8", 16000, 1, 3.0, "-b 8")),
         ReadBytes(Encode("vbr", 48000, 2, 2.0, "-V 0")),
+        ReadBytes(Encode("m25", 11025, 2, 2.0, "-V 2")),
     };
     // The stereo part before the mono one ends mid-tone, cut at a frame: its state is not silence.
     const std::vector<uint8_t> stereo = ReadBytes(Encode("first", 44100, 2, 1.0, "-b 96"));
