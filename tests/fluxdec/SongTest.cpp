@@ -45,7 +45,8 @@ struct OpenedSong {
         FrameInfo info{};
         int32_t count = 0;
         while (!IsEndOfStream(DecodeSongBlock(song.get(), pcm, &info, &count))) {
-            for (int32_t i = 0; starts && i < count; ++i) starts->push_back(out.size() + size_t(i * info.channels));
+            for (int32_t i = 0; starts && i < count; ++i)
+                starts->push_back(out.size() + size_t(i * info.channels));
             out.insert(out.end(), pcm, pcm + count * info.channels);
         }
         return out;
@@ -70,25 +71,28 @@ protected:
                        const std::string& lameArgs, int64_t* sourceSamples = nullptr) {
         const std::string wav = dir_ + "/" + name + ".wav", mp3 = dir_ + "/" + name + ".mp3";
         char effects[160];
-        std::snprintf(effects, sizeof effects, "synth %.4f sine 330 sine 500 synth pinknoise mix gain -8",
-                      seconds);
-        EXPECT_TRUE(Shell("sox -R -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) +
-                        " -b 16 " + wav + " " + effects + " 2>/dev/null"));
-        EXPECT_TRUE(Shell("lame --quiet --resample " + std::to_string(rate / 1000.0) + " " + lameArgs +
-                        " " + wav + " " + mp3));
+        std::snprintf(effects, sizeof effects,
+                      "synth %.4f sine 330 sine 500 synth pinknoise mix gain -8", seconds);
+        EXPECT_TRUE(Shell("sox -R -n -r " + std::to_string(rate) + " -c " +
+                          std::to_string(channels) + " -b 16 " + wav + " " + effects +
+                          " 2>/dev/null"));
+        EXPECT_TRUE(Shell("lame --quiet --resample " + std::to_string(rate / 1000.0) + " " +
+                          lameArgs + " " + wav + " " + mp3));
         if (sourceSamples) *sourceSamples = int64_t(ReadBytes(wav).size() - 44) / (2 * channels);
         return mp3;
     }
     // mpg123's float decode x 32767, truncated and clipped, as this decoder's output arithmetic.
     std::vector<int16_t> Reference(const std::string& mp3, bool gapless) {
         const std::string ref = mp3 + ".f32";
-        EXPECT_TRUE(Shell("mpg123 -q -e f32 -s " + std::string(gapless ? "" : "--no-gapless ") + mp3 + " > " + ref));
+        EXPECT_TRUE(Shell("mpg123 -q -e f32 -s " + std::string(gapless ? "" : "--no-gapless ") +
+                          mp3 + " > " + ref));
         const std::vector<uint8_t> bytes = ReadBytes(ref);
         std::vector<int16_t> out(bytes.size() / 4);
         for (size_t i = 0; i < out.size(); ++i) {
             float f;
             std::memcpy(&f, &bytes[4 * i], 4);
-            out[i] = int16_t(std::fmax(-32768.0, std::fmin(32767.0, std::trunc(double(f) * 32767.0))));
+            out[i] =
+                int16_t(std::fmax(-32768.0, std::fmin(32767.0, std::trunc(double(f) * 32767.0))));
         }
         return out;
     }
@@ -107,16 +111,25 @@ struct LengthCase {
 // decode is; without it, every frame's samples as mpg123 gives them without gapless trimming.
 TEST_F(SongMaterial, LengthAndSamplesMatchTheSourceAndMpg123) {
     const LengthCase cases[] = {
-        {"m1-cbr", 44100, 2, "-b 128", 128},        {"m1-cbr-crc", 48000, 2, "-b 192 -p", 192},
-        {"m1-abr", 48000, 2, "--abr 96", 0},        {"m1-vbr-mono", 32000, 1, "-V 4", 0},
-        {"m1-cbr-notag", 44100, 2, "-t -b 160", 160}, {"m1-vbr-notag", 44100, 1, "-t -V 2", 0},
-        {"m2-cbr", 22050, 1, "-b 64", 64},          {"m2-abr", 24000, 2, "--abr 48", 0},
-        {"m2-vbr", 16000, 2, "-V 6", 0},            {"m2-vbr-notag", 22050, 2, "-t -V 5", 0},
+        {"m1-cbr", 44100, 2, "-b 128", 128},
+        {"m1-cbr-crc", 48000, 2, "-b 192 -p", 192},
+        {"m1-abr", 48000, 2, "--abr 96", 0},
+        {"m1-vbr-mono", 32000, 1, "-V 4", 0},
+        {"m1-cbr-notag", 44100, 2, "-t -b 160", 160},
+        {"m1-vbr-notag", 44100, 1, "-t -V 2", 0},
+        {"m2-cbr", 22050, 1, "-b 64", 64},
+        {"m2-abr", 24000, 2, "--abr 48", 0},
+        {"m2-vbr", 16000, 2, "-V 6", 0},
+        {"m2-vbr-notag", 22050, 2, "-t -V 5", 0},
+        {"m25-cbr", 8000, 1, "-b 24", 24},
+        {"m25-vbr", 11025, 2, "-V 4", 0},
+        {"m25-cbr-notag", 12000, 2, "-t -b 32", 32},
     };
     for (const LengthCase& c : cases) {
         SCOPED_TRACE(c.name);
         int64_t source = 0;
-        const std::string mp3 = Encode(c.name, c.rate, c.channels, 1.3 + 0.01 * c.channels, c.lameArgs, &source);
+        const std::string mp3 =
+            Encode(c.name, c.rate, c.channels, 1.3 + 0.01 * c.channels, c.lameArgs, &source);
         OpenedSong s(ReadBytes(mp3));
         ASSERT_TRUE(s.opened);
         const SongInfo& info = SongInfoOf(s.song.get());
@@ -127,22 +140,26 @@ TEST_F(SongMaterial, LengthAndSamplesMatchTheSourceAndMpg123) {
         }
         EXPECT_EQ(info.lengthMs, info.samples * 1000 / c.rate);
         EXPECT_EQ(info.bitrateKbps, c.bitrate);
-        EXPECT_EQ(info.frames * (c.rate >= 32000 ? 1152 : 576) - (tagged ? info.encoderDelay + info.encoderPadding : 0),
+        EXPECT_EQ(info.mpegVersion, c.rate >= 32000 ? 1 : c.rate >= 16000 ? 2 : 25);
+        EXPECT_EQ(info.frames * (c.rate >= 32000 ? 1152 : 576) -
+                      (tagged ? info.encoderDelay + info.encoderPadding : 0),
                   info.samples);
         const std::vector<int16_t> ours = s.Rest(), ref = Reference(mp3, tagged);
         ASSERT_EQ(int64_t(ours.size()), info.samples * c.channels);
         ASSERT_EQ(ours.size(), ref.size());
         int worst = 0;
-        for (size_t i = 0; i < ours.size(); ++i) worst = std::max(worst, std::abs(ours[i] - ref[i]));
+        for (size_t i = 0; i < ours.size(); ++i)
+            worst = std::max(worst, std::abs(ours[i] - ref[i]));
         EXPECT_LE(worst, 1);
         EXPECT_EQ(SongPositionSamples(s.song.get()), info.samples);
         std::printf("[ length    ] %-14s %7lld samples, %5lld ms, max diff %d\n", c.name,
-                    static_cast<long long>(info.samples), static_cast<long long>(info.lengthMs), worst);
+                    static_cast<long long>(info.samples), static_cast<long long>(info.lengthMs),
+                    worst);
     }
 }
 
-// A hundred seeks over four songs (a low-rate LSF one whose main data reaches far back, a VBR
-// one, and songs joined with cat whose format changes from stereo to mono and back), at random
+// 125 seeks over five songs (a low-rate LSF one whose main data reaches far back, a VBR
+// one, an MPEG 2.5 one, and songs joined with cat whose format changes from stereo to mono and back), at random
 // places and at the edges of the song and of each format's part: each continues exactly as the
 // straight decode does, to the end.
 TEST_F(SongMaterial, SeekContinuesExactlyAsAStraightDecode) {
@@ -150,10 +167,12 @@ TEST_F(SongMaterial, SeekContinuesExactlyAsAStraightDecode) {
         ReadBytes(Encode("cbr", 44100, 2, 2.0, "-b 128")),
         ReadBytes(Encode("lsf8", 16000, 1, 3.0, "-b 8")),
         ReadBytes(Encode("vbr", 48000, 2, 2.0, "-V 0")),
+        ReadBytes(Encode("m25", 11025, 2, 2.0, "-V 2")),
     };
     // The stereo part before the mono one ends mid-tone, cut at a frame: its state is not silence.
     const std::vector<uint8_t> stereo = ReadBytes(Encode("first", 44100, 2, 1.0, "-b 96"));
-    std::vector<uint8_t> joined(stereo.begin(), stereo.begin() + long(OpenedSong(stereo).song->frameOffsets[20]));
+    std::vector<uint8_t> joined(stereo.begin(),
+                                stereo.begin() + long(OpenedSong(stereo).song->frameOffsets[20]));
     fluxdec_test::Append(joined, ReadBytes(Encode("second", 22050, 1, 1.0, "-V 5")));
     fluxdec_test::Append(joined, stereo);
     songs.push_back(joined);
@@ -166,7 +185,8 @@ TEST_F(SongMaterial, SeekContinuesExactlyAsAStraightDecode) {
         const std::vector<int16_t> straight = s.Rest(&starts);
         const int64_t samples = SongInfoOf(s.song.get()).samples;
         ASSERT_EQ(int64_t(starts.size()), samples);
-        std::vector<int64_t> targets = {0, 1, 575, 1152, 1153, samples - 1152, samples - 1, samples, samples + 9};
+        std::vector<int64_t> targets = {
+            0, 1, 575, 1152, 1153, samples - 1152, samples - 1, samples, samples + 9};
         for (const SongSegment& part : s.song->segments) targets.push_back(part.outputStart + 1);
         while (targets.size() < 25) targets.push_back(int64_t(random() % uint64_t(samples)));
         for (int64_t target : targets) {
@@ -175,7 +195,8 @@ TEST_F(SongMaterial, SeekContinuesExactlyAsAStraightDecode) {
             const std::vector<int16_t> rest = s.Rest();
             const size_t from = target < samples ? starts[size_t(target)] : straight.size();
             ASSERT_EQ(rest.size(), straight.size() - from) << "target " << target;
-            EXPECT_TRUE(std::equal(rest.begin(), rest.end(), straight.begin() + long(from))) << "target " << target;
+            EXPECT_TRUE(std::equal(rest.begin(), rest.end(), straight.begin() + long(from)))
+                << "target " << target;
         }
         // A time lands on the first sample at or after it.
         const int64_t ms = SongInfoOf(s.song.get()).lengthMs * 2 / 3;
@@ -184,13 +205,15 @@ TEST_F(SongMaterial, SeekContinuesExactlyAsAStraightDecode) {
         // The command line seeks the same way and reports the same length.
         if (song != 0) continue;
         const std::string exe = FLUXDEC_EXE, mp3 = dir_ + "/cbr.mp3";
-        ASSERT_TRUE(Shell(exe + " --raw --start-sample 12345 " + mp3 + " " + dir_ + "/tail.raw 2>/dev/null"));
+        ASSERT_TRUE(Shell(exe + " --raw --start-sample 12345 " + mp3 + " " + dir_ +
+                          "/tail.raw 2>/dev/null"));
         const std::vector<uint8_t> tail = ReadBytes(dir_ + "/tail.raw");
         ASSERT_EQ(tail.size(), 2 * (straight.size() - starts[12345]));
         EXPECT_EQ(std::memcmp(tail.data(), straight.data() + starts[12345], tail.size()), 0);
         ASSERT_TRUE(Shell(exe + " --info " + mp3 + " > " + dir_ + "/info.txt 2>/dev/null"));
         const std::vector<uint8_t> text = ReadBytes(dir_ + "/info.txt");
-        EXPECT_NE(std::string(text.begin(), text.end()).find("\nsamples: " + std::to_string(samples) + "\n"),
+        EXPECT_NE(std::string(text.begin(), text.end())
+                      .find("\nsamples: " + std::to_string(samples) + "\n"),
                   std::string::npos);
     }
 }
@@ -207,9 +230,17 @@ TEST_F(SongMaterial, DamagedSongsScanAndSeekAsTheyDecode) {
         std::vector<uint8_t> bytes = good;
         const size_t cut = 200 + random() % (bytes.size() - 200);
         switch (trial % 3) {
-            case 0: bytes.resize(cut); break;
-            case 1: for (int k = 0; k < 30; ++k) bytes[random() % bytes.size()] ^= uint8_t(1 << (random() % 8)); break;
-            case 2: for (int k = 0; k < 64; ++k) bytes.insert(bytes.begin() + long(cut), uint8_t(random())); break;
+            case 0:
+                bytes.resize(cut);
+                break;
+            case 1:
+                for (int k = 0; k < 30; ++k)
+                    bytes[random() % bytes.size()] ^= uint8_t(1 << (random() % 8));
+                break;
+            case 2:
+                for (int k = 0; k < 64; ++k)
+                    bytes.insert(bytes.begin() + long(cut), uint8_t(random()));
+                break;
         }
         OpenedSong s(bytes, 1 + int32_t(random() % 700));
         if (!s.opened) continue;

@@ -13,11 +13,11 @@
 namespace fluxdec {
 
 struct Arguments {
-    bool raw = false;          // headerless samples instead of a WAV file
-    bool info = false;         // print the song's facts instead of decoding
-    int64_t startSample = 0;   // the first output sample (per channel) to write
+    bool raw = false;         // headerless samples instead of a WAV file
+    bool info = false;        // print the song's facts instead of decoding
+    int64_t startSample = 0;  // the first output sample (per channel) to write
     const char* inPath = nullptr;
-    std::string outPath;       // "-" is standard output
+    std::string outPath;  // "-" is standard output
 };
 
 // A whole decimal number from 0 up, or -1.

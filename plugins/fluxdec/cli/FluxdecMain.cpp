@@ -1,8 +1,9 @@
 // fluxdec (native): decodes an MPEG audio Layer III file with the core linked in, through the song
 // layer (gapless trim, seek), as the plug-in does.
-//   fluxdec [--start-sample N] IN.mp3 OUT.wav       16-bit PCM WAV with the stream's rate and channels
-//   fluxdec --raw [--start-sample N] IN.mp3 OUT|-   headerless signed 16-bit little-endian samples
-//   fluxdec --info IN.mp3                           the song's facts, one `key: value` a line
+//   fluxdec [--start-sample N] IN.mp3 OUT.wav       16-bit PCM WAV with the stream's rate and
+//   channels fluxdec --raw [--start-sample N] IN.mp3 OUT|-   headerless signed 16-bit little-endian
+//   samples fluxdec --info IN.mp3                           the song's facts, one `key: value` a
+//   line
 // A WAV file has one format, so where the stream's rate or channels change (files joined end to
 // end), decoding stops with a message and the output holds the first format's part; raw output
 // stops there too, so that both forms hold the same samples. Reports frames, format and speed on
@@ -34,7 +35,9 @@ fluxdec::Song gSong;  // about 130 KB: static rather than on the stack
 void PrintInfo(const fluxdec::SongInfo& info) {
     std::printf("sample-rate: %d\n", int(info.sampleRate));
     std::printf("channels: %d\n", int(info.channels));
-    std::printf("mpeg-version: %s\n", info.mpegVersion == 25 ? "2.5" : info.mpegVersion == 1 ? "1" : "2");
+    std::printf("mpeg-version: %s\n", info.mpegVersion == 25  ? "2.5"
+                                      : info.mpegVersion == 1 ? "1"
+                                                              : "2");
     std::printf("samples: %lld\n", static_cast<long long>(info.samples));
     std::printf("length-ms: %lld\n", static_cast<long long>(info.lengthMs));
     std::printf("encoder-delay: %d\n", int(info.encoderDelay));
@@ -76,8 +79,10 @@ int main(int argc, char** argv) {
         }
         std::printf("title: %s\n", fluxdec::ReadSongTitle(inPath).c_str());
         PrintInfo(fluxdec::SongInfoOf(&gSong));
-        std::fprintf(stderr, "fluxdec: scanned in %.1f ms\n",
-                     std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        std::fprintf(
+            stderr, "fluxdec: scanned in %.1f ms\n",
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                .count());
         return 0;
     }
 
@@ -101,15 +106,18 @@ int main(int argc, char** argv) {
     int rate = 0, channels = 0;
     double seconds = 0;
     bool writeOk = true;
-    while (opened && !fluxdec::IsEndOfStream(status = fluxdec::DecodeSongBlock(&gSong, pcm, &info, &count))) {
+    while (opened &&
+           !fluxdec::IsEndOfStream(status = fluxdec::DecodeSongBlock(&gSong, pcm, &info, &count))) {
         if (blocks == 0) {
             rate = info.sampleRate;
             channels = info.channels;
             out.SetFormat(rate, channels);
         } else if (info.sampleRate != rate || info.channels != channels) {
-            std::fprintf(stderr, "fluxdec: the stream changes to %d Hz, %d channel%s after %.3f s; "
-                         "the rest is not written\n", int(info.sampleRate), int(info.channels),
-                         info.channels == 1 ? "" : "s", seconds);
+            std::fprintf(stderr,
+                         "fluxdec: the stream changes to %d Hz, %d channel%s after %.3f s; "
+                         "the rest is not written\n",
+                         int(info.sampleRate), int(info.channels), info.channels == 1 ? "" : "s",
+                         seconds);
             break;
         }
         ++blocks;
@@ -123,16 +131,18 @@ int main(int argc, char** argv) {
     std::fclose(in);
     fluxdec::CloseSong(&gSong);
     if (!out.Close(&error) || !writeOk) {
-        std::fprintf(stderr, "fluxdec: %s\n", error.empty() ? "cannot write output" : error.c_str());
+        std::fprintf(stderr, "fluxdec: %s\n",
+                     error.empty() ? "cannot write output" : error.c_str());
         return 1;
     }
     if (readError) {
         std::fprintf(stderr, "fluxdec: error reading input '%s'\n", inPath);
         return 1;
     }
-    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    std::fprintf(stderr, "fluxdec: %ld blocks, %d Hz, %d channel%s, %.1fx real time (%s)\n", blocks, rate,
-                 channels, channels == 1 ? "" : "s", elapsed > 0 ? seconds / elapsed : 0.0,
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    std::fprintf(stderr, "fluxdec: %ld blocks, %d Hz, %d channel%s, %.1fx real time (%s)\n", blocks,
+                 rate, channels, channels == 1 ? "" : "s", elapsed > 0 ? seconds / elapsed : 0.0,
                  fluxdec::StatusText(status));
     return 0;
 }

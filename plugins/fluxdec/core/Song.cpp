@@ -23,8 +23,9 @@
 // hold 511 bytes of main data (counted from the frame lengths, less header, CRC word and side
 // information): 4 frames in all at 128 kbit/s and 44.1 kHz, 3 at 320 kbit/s, 27 at 8 kbit/s and
 // 16 kHz mono; at most 513 for 8 kbit/s stereo at 24 kHz, whose 24-byte frames hold 1 to 3 bytes
-// of main data (12 s of such audio, decoded in milliseconds). A target so near the start that the pre-roll reaches the first audio frame rewinds
-// to the very start instead (ID3v2 skip, Info frame and all): a straight decode by definition.
+// of main data (12 s of such audio, decoded in milliseconds). A target so near the start that the
+// pre-roll reaches the first audio frame rewinds to the very start instead (ID3v2 skip, Info frame
+// and all): a straight decode by definition.
 //
 // Format change. Where rate, channels or MPEG version change (songs joined with cat), the
 // overlap and synthesis state starts from zero, as for a new song: the old song's tail has no
@@ -107,7 +108,8 @@ int64_t LeastMainData(const Song* s, int64_t frame) {
 int64_t PreRollStart(const Song* s, int64_t target) {
     int64_t frame = target - 2;
     int64_t mainData = 0;
-    while (frame > s->audioStartFrame && mainData < kMaxMainDataBegin) mainData += LeastMainData(s, --frame);
+    while (frame > s->audioStartFrame && mainData < kMaxMainDataBegin)
+        mainData += LeastMainData(s, --frame);
     return frame <= s->audioStartFrame ? 0 : frame;
 }
 
@@ -116,6 +118,7 @@ int64_t PreRollStart(const Song* s, int64_t target) {
 bool OpenSong(Song* s, SongInput input) {
     CloseSong(s);
     s->info = SongInfo{};
+    if (!input.read) return false;
     BindBuffer(&s->buffer, input);
     InfoTag tag;
     if (!ScanSong(s, &tag)) {
@@ -126,7 +129,8 @@ bool OpenSong(Song* s, SongInput input) {
     const int64_t decoded = DecodedOfFrame(s, FrameCount(s));
     s->trimStart = tag.hasLameTag ? tag.encoderDelay + kDecoderDelay : 0;
     const int64_t trimEnd = tag.hasLameTag && tag.frames == info.frames
-                                ? std::max<int64_t>(0, tag.encoderPadding - kDecoderDelay) : 0;
+                                ? std::max<int64_t>(0, tag.encoderPadding - kDecoderDelay)
+                                : 0;
     info.samples = std::max<int64_t>(0, decoded - s->trimStart - trimEnd);
     s->decodedEnd = s->trimStart + info.samples;
     PlaceSegments(s);
@@ -191,7 +195,8 @@ bool SeekSongToSample(Song* s, int64_t sample) {
         return true;
     }
     const int64_t decoded = s->trimStart + sample;
-    const SongSegment& seg = s->segments[LastSegmentAtOrBefore(s, decoded, &SongSegment::firstDecoded)];
+    const SongSegment& seg =
+        s->segments[LastSegmentAtOrBefore(s, decoded, &SongSegment::firstDecoded)];
     const int64_t target = seg.firstFrame + (decoded - seg.firstDecoded) / seg.samplesPerFrame;
     if (!RestartAt(s, PreRollStart(s, target))) {
         s->ended = true;

@@ -23,17 +23,17 @@ struct SongInput {
 };
 
 struct SongInfo {
-    int32_t sampleRate;        // of the first audio frame
-    int32_t channels;          // of the first audio frame
-    int32_t mpegVersion;       // 1, 2, or 25 for MPEG 2.5
-    int64_t samples;           // per channel, after gapless trimming: exactly what DecodeSongBlock yields
-    int64_t lengthMs;          // the time of `samples`, summed over format changes
-    int32_t encoderDelay;      // from the LAME tag, else 0
-    int32_t encoderPadding;    // from the LAME tag, else 0
-    int64_t frames;            // audio frames (not the Info/Xing frame)
-    int32_t bitrateKbps;       // 0 when it varies
-    bool hasInfoTag;           // the first frame is a Xing, Info or VBRI header, not audio
-    int32_t formatChanges;     // how often rate, channels or MPEG version change within the stream
+    int32_t sampleRate;   // of the first audio frame
+    int32_t channels;     // of the first audio frame
+    int32_t mpegVersion;  // 1, 2, or 25 for MPEG 2.5
+    int64_t samples;   // per channel, after gapless trimming: exactly what DecodeSongBlock yields
+    int64_t lengthMs;  // the time of `samples`, summed over format changes
+    int32_t encoderDelay;    // from the LAME tag, else 0
+    int32_t encoderPadding;  // from the LAME tag, else 0
+    int64_t frames;          // audio frames (not the Info/Xing frame)
+    int32_t bitrateKbps;     // 0 when it varies
+    bool hasInfoTag;         // the first frame is a Xing, Info or VBRI header, not audio
+    int32_t formatChanges;   // how often rate, channels or MPEG version change within the stream
 };
 
 // --- The layer's business below: callers only own a Song and pass it to the functions.
@@ -42,19 +42,19 @@ struct SongInfo {
 // read may be a system call.
 struct SongBuffer {
     SongInput input;
-    int64_t offset;            // file offset of data[0]
-    int32_t pos;               // next byte to hand out
-    int32_t fill;              // bytes in data
+    int64_t offset;  // file offset of data[0]
+    int32_t pos;     // next byte to hand out
+    int32_t fill;    // bytes in data
     uint8_t data[32768];
 };
 
 // A run of audio frames of one format. Decoded samples count every audio frame's samples per
 // channel from 0; output samples are what is left after the gapless trim.
 struct SongSegment {
-    int64_t firstFrame;        // stream frame index (the Info frame, if any, is frame 0)
-    int64_t firstDecoded;      // decoded sample index of its first sample
-    int64_t outputStart;       // output sample index where it starts (clamped to the song)
-    int64_t msStart;           // SongPositionMs at outputStart
+    int64_t firstFrame;    // stream frame index (the Info frame, if any, is frame 0)
+    int64_t firstDecoded;  // decoded sample index of its first sample
+    int64_t outputStart;   // output sample index where it starts (clamped to the song)
+    int64_t msStart;       // SongPositionMs at outputStart
     int32_t sampleRate;
     int32_t channels;
     int32_t samplesPerFrame;
@@ -69,16 +69,16 @@ struct Song {
     Decoder decoder;
     SongBuffer buffer;
     SongInfo info{};
-    std::vector<int64_t> frameOffsets;   // owned: every frame's start, then the end of the last
-    std::vector<SongSegment> segments;   // owned: at least one once a song with audio is open
-    int64_t audioStartFrame = 0;         // 1 when frame 0 is an Info/Xing/VBRI header
-    int64_t trimStart = 0;               // decoded samples cut at the start
-    int64_t decodedEnd = 0;              // decoded sample index where output stops
-    int64_t nextFrame = 0;               // stream frame index that DecodeFrame reads next
-    int64_t nextDecoded = 0;             // decoded sample index of that frame's first sample
-    size_t nextSegment = 0;              // the first segment not yet entered
-    int64_t skipUntil = 0;               // decoded samples before this are pre-roll: dropped
-    int64_t position = 0;                // output sample that DecodeSongBlock yields next
+    std::vector<int64_t> frameOffsets;  // owned: every frame's start, then the end of the last
+    std::vector<SongSegment> segments;  // owned: at least one once a song with audio is open
+    int64_t audioStartFrame = 0;        // 1 when frame 0 is an Info/Xing/VBRI header
+    int64_t trimStart = 0;              // decoded samples cut at the start
+    int64_t decodedEnd = 0;             // decoded sample index where output stops
+    int64_t nextFrame = 0;              // stream frame index that DecodeFrame reads next
+    int64_t nextDecoded = 0;            // decoded sample index of that frame's first sample
+    size_t nextSegment = 0;             // the first segment not yet entered
+    int64_t skipUntil = 0;              // decoded samples before this are pre-roll: dropped
+    int64_t position = 0;               // output sample that DecodeSongBlock yields next
     bool isOpen = false;
     bool ended = false;
 };

@@ -20,8 +20,8 @@ int64_t BufferedOffset(const SongBuffer* b);  // the file offset of the next byt
 
 // --- InfoTag.cpp: the header frame that encoders put before the audio.
 struct InfoTag {
-    bool present;              // Xing, Info or VBRI: the frame is not audio
-    int64_t frames;            // audio frames it declares, or -1
+    bool present;    // Xing, Info or VBRI: the frame is not audio
+    int64_t frames;  // audio frames it declares, or -1
     bool hasLameTag;
     int32_t encoderDelay;
     int32_t encoderPadding;

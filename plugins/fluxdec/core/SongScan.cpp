@@ -16,7 +16,7 @@ namespace {
 // The longest frame: MPEG-1 at 320 kbit/s and 32 kHz, 1440 bytes and a padding byte.
 constexpr int32_t kMaxFrameBytes = 1441;
 
-int32_t MpegVersionOf(const FrameHeader& h) { return h.id == 1 ? 1 : 2; }
+int32_t MpegVersionOf(const FrameHeader& h) { return h.id == 1 ? 1 : h.mpeg25 ? 25 : 2; }
 
 bool SameFormat(const SongSegment& s, const FrameHeader& h) {
     return s.sampleRate == SampleRateHz(h) && s.channels == ChannelCount(h) &&
@@ -48,7 +48,8 @@ bool ScanSong(Song* song, InfoTag* tag) {
         if (song->frameOffsets.empty()) {
             uint8_t first[kMaxFrameBytes];
             std::memcpy(first, header, 4);
-            if (frameBytes > kMaxFrameBytes || ReadBuffered(b, first + 4, frameBytes - 4) != frameBytes - 4)
+            if (frameBytes > kMaxFrameBytes ||
+                ReadBuffered(b, first + 4, frameBytes - 4) != frameBytes - 4)
                 break;
             *tag = ParseInfoTag(first, frameBytes);
         } else if (!SkipBuffered(b, frameBytes - 4)) {

@@ -68,15 +68,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t checksum = 0;
     while (!fluxdec::IsEndOfStream(fluxdec::DecodeFrame(&gDecoder, pcm, &info))) {
         // Read what was written, so that uninitialised or out-of-range output would be noticed.
-        for (int i = 0; i < info.samplesPerChannel * info.channels; ++i) checksum += uint16_t(pcm[i]);
+        for (int i = 0; i < info.samplesPerChannel * info.channels; ++i)
+            checksum += uint16_t(pcm[i]);
     }
     in.pos = 0;
     if (fluxdec::OpenSong(&gSong, fluxdec::SongInput{ReadInput, SeekInput, &in})) {
         const int64_t samples = fluxdec::SongInfoOf(&gSong).samples;
         // A place that the bytes choose, the last sample and past the end (the frames from the
         // start were decoded above).
-        const int64_t chosen = size > 8 ? int64_t((data[size - 1] << 8 | data[size / 2]) % (samples + 1)) : 1;
-        for (int64_t sample : {chosen, samples - 1, samples + 1}) checksum += DecodeSongFrom(sample);
+        const int64_t chosen =
+            size > 8 ? int64_t((data[size - 1] << 8 | data[size / 2]) % (samples + 1)) : 1;
+        for (int64_t sample : {chosen, samples - 1, samples + 1})
+            checksum += DecodeSongFrom(sample);
         fluxdec::CloseSong(&gSong);
     }
     return checksum == 0xFFFFFFFFu ? 0 : 0;
