@@ -106,21 +106,24 @@ std::string PathOfFileUrl(std::string_view url)
 
 // Splits a backslashed path into its root and the rest: "C:" for "C:\x" (and for the
 // drive-relative "C:x", taken as rooted), "\\server\share" for a share, "" for a rooted or
-// relative path. `rooted` tells whether the rest hangs from a root.
+// relative path. `rooted` tells whether the rest hangs from a root; a share without a server or
+// a share name is no path (`valid` 0).
 struct SplitPath {
     std::string root;
     std::string_view rest;
     bool rooted = false;
+    bool valid = true;
 };
 
 SplitPath Split(std::string_view path)
 {
     SplitPath split;
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-        size_t end = path.find('\\', 2);
-        end = end == std::string_view::npos ? path.size() : path.find('\\', end + 1);
-        if (end == std::string_view::npos)
-            end = path.size();
+        const size_t serverEnd = path.find('\\', 2);
+        const size_t shareEnd =
+            serverEnd == std::string_view::npos ? serverEnd : path.find('\\', serverEnd + 1);
+        const size_t end = shareEnd == std::string_view::npos ? path.size() : shareEnd;
+        split.valid = serverEnd != std::string_view::npos && serverEnd > 2 && end > serverEnd + 1;
         split.root = std::string(path.substr(0, end));
         split.rest = path.substr(end);
         split.rooted = true;
@@ -135,7 +138,8 @@ SplitPath Split(std::string_view path)
     return split;
 }
 
-// Root plus the rest with "." and ".." resolved and repeated separators joined.
+// Root plus the rest with "." and ".." resolved, repeated separators joined and blanks at the
+// end of names dropped.
 std::string Normalised(const std::string& root, std::string_view rest, bool rooted)
 {
     std::vector<std::string_view> parts;
@@ -144,7 +148,11 @@ std::string Normalised(const std::string& root, std::string_view rest, bool root
         size_t end = rest.find('\\', at);
         if (end == std::string_view::npos)
             end = rest.size();
-        const std::string_view part = rest.substr(at, end - at);
+        std::string_view part = rest.substr(at, end - at);
+        // Windows drops blanks at the end of a name (no name it makes has them), and so does a
+        // reader of the line written back.
+        while (!part.empty() && part.back() == ' ')
+            part.remove_suffix(1);
         if (part == "..") {
             if (!parts.empty() && parts.back() != "..")
                 parts.pop_back();
@@ -206,26 +214,35 @@ std::string ResolveEntryPath(std::string_view entry, std::string_view folder)
     } else {
         path = std::string(entry);
     }
-    // "\\?\" paths are taken literally by Windows: no "." or ".." and no slash conversion.
-    if (path.rfind("\\\\?\\", 0) == 0)
+    // "\\?\" paths are taken literally by Windows: no "." or ".." and no slash conversion. A
+    // blank at their end would not survive a line of a playlist.
+    if (path.rfind("\\\\?\\", 0) == 0) {
+        while (path.back() == ' ')
+            path.pop_back();
         return path;
+    }
     path = Backslashed(path);
 
-    SplitPath split = Split(path);
-    if (!split.rooted || split.root.empty()) {
-        const std::string base = Backslashed(folder);
-        const SplitPath folderSplit = Split(base);
-        if (split.rooted) {
-            // "\Music\a.mp3": on the playlist's own drive or share.
-            split.root = folderSplit.root;
-            split.rooted = folderSplit.rooted;
-        } else {
-            const std::string joined = base.empty() ? path : base + '\\' + path;
-            const SplitPath joinedSplit = Split(joined);
-            return Normalised(joinedSplit.root, joinedSplit.rest, joinedSplit.rooted);
-        }
-    }
-    return Normalised(split.root, split.rest, split.rooted);
+    const std::string base = Backslashed(folder);
+    const SplitPath own = Split(path);
+    std::string joined;
+    if (!own.rooted)
+        joined = base.empty() ? path : base + '\\' + path;
+    else if (own.root.empty())
+        joined = Split(base).root + path;  // "\Music\a.mp3": on the playlist's drive or share
+    else
+        joined = path;
+    const SplitPath split = Split(joined);
+    if (!split.valid)
+        return {};
+    std::string resolved = Normalised(split.root, split.rest, split.rooted);
+    while (!resolved.empty() && resolved.back() == ' ')
+        resolved.pop_back();  // a share's name, which Normalised leaves as it is
+    // A colon anywhere but after the drive letter is in no Windows name ("a:b.mp3" is no file,
+    // and written back it would read as a URL).
+    if (resolved.find(':', 2) != std::string::npos)
+        return {};
+    return resolved;
 }
 
 std::string PathForPlaylist(std::string_view path, std::string_view folder)
