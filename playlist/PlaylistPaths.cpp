@@ -72,6 +72,16 @@ std::string PercentDecoded(std::string_view text)
     return bytes;
 }
 
+// Control characters name no file (Windows refuses them in names), and a zero byte would cut
+// the path short; junk is full of them.
+bool HasControlCharacter(std::string_view text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) < 0x20)
+            return true;
+    return false;
+}
+
 // "file:///C:/a%20b.mp3" gives "C:/a b.mp3", "file://server/share/x.mp3" gives
 // "//server/share/x.mp3"; empty when the URL cannot name a file.
 std::string PathOfFileUrl(std::string_view url)
@@ -95,11 +105,7 @@ std::string PathOfFileUrl(std::string_view url)
     }
     if (!host.empty())
         decoded = "//" + PercentDecoded(host) + decoded;
-    // A control character (a zero byte above all) names no file and would cut the path short.
-    for (const char c : decoded)
-        if (static_cast<unsigned char>(c) < 0x20)
-            return {};
-    if (ValidUtf8(decoded) != decoded)
+    if (HasControlCharacter(decoded) || ValidUtf8(decoded) != decoded)
         return {};
     return decoded;
 }
@@ -202,7 +208,7 @@ std::string_view FolderOf(std::string_view path)
 std::string ResolveEntryPath(std::string_view entry, std::string_view folder)
 {
     // Joined to the folder, nothing would name the folder itself.
-    if (entry.empty())
+    if (entry.empty() || HasControlCharacter(entry))
         return {};
     std::string path;
     if (HasUrlScheme(entry)) {
