@@ -26,7 +26,7 @@ def features(path):
     if mp3frames.id3v2_size(data):
         found.add("ID3v2 tag skipped")
     for f in frames:
-        version = "MPEG-1" if f.mpeg1 else "LSF"
+        version = f.version
         found.add(f"{version} {f.rate} Hz")
         found.add(f"{version} {f.bitrate} kbit/s")
         found.add(f"{version} {MODES[f.mode]}")
@@ -70,6 +70,9 @@ def required():
         need |= {f"{version} block type {t}" for t in range(4)}
         need |= {f"{version} M/S stereo", f"{version} CRC", f"{version} start-up frame",
                  f"{version} scalefac_scale", f"{version} subblock_gain"}
+    # MPEG 2.5 shares the LSF syntax; what is its own are the rates and their bands.
+    need |= {f"MPEG 2.5 {r} Hz" for r in mp3frames.RATE_MPEG25}
+    need |= {f"MPEG 2.5 block type {t}" for t in range(4)}
     need |= {f"Huffman table {t}" for t in range(32) if t not in (4, 14)}
     need |= {"count1 table A", "count1 table B", "pretab (preflag)",
              "scale-factor sharing (scfsi)", "MPEG-1 intensity stereo", "ID3v2 tag skipped",

@@ -36,6 +36,8 @@ FILES = [
     "lsf-22050-j64-tones.mp3",
     "lsf-24000-jv9-noise.mp3",
     "lsf-16000-m32-clicks-crc.mp3",
+    "m25-8000-j32-clicks.mp3",
+    "m25-11025-jv2-sweep.mp3",
     "bad-flipped-payload.mp3",
     "bad-random-payload-lsf.mp3",
 ]

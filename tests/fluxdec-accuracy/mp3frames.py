@@ -1,22 +1,28 @@
 """Walks an MPEG audio Layer III file frame by frame the way Fluxdec reads it: a leading ID3v2
 tag is skipped, then frames follow back to back with no search for a sync word, and the first
 thing that is not a Layer III frame header with a usable bit rate and sampling frequency (no
-sync, the 0xFFE sync of MPEG 2.5, another layer, free format or index 15, reserved frequency)
-ends the stream. Used by the test material generator and the accuracy runner."""
+sync, the 0xFFE sync with ID 1, another layer, free format or index 15, reserved frequency)
+ends the stream. MPEG 2.5 frames (the 0xFFE sync, ID 0) are LSF frames at their own rates.
+Used by the test material generator and the accuracy runner."""
 
 BITRATE = {1: [0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320],
            0: [0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160]}
 RATE = {1: [44100, 48000, 32000], 0: [22050, 24000, 16000]}
+RATE_MPEG25 = [11025, 12000, 8000]
 
 
 class Frame:
-    __slots__ = ("offset", "length", "mpeg1", "rate", "channels", "crc", "bitrate",
+    __slots__ = ("offset", "length", "mpeg1", "mpeg25", "rate", "channels", "crc", "bitrate",
                  "mode", "mode_extension", "main_data_begin", "main_bytes", "skipped")
 
     @property
     def samples(self):
         """PCM samples per channel that one frame yields: 1152 (MPEG-1) or 576 (LSF)."""
         return 1152 if self.mpeg1 else 576
+
+    @property
+    def version(self):
+        return "MPEG-1" if self.mpeg1 else "MPEG 2.5" if self.mpeg25 else "LSF"
 
 
 def id3v2_size(data):
@@ -40,9 +46,10 @@ def parse(data, skip_id3=True):
     truncated = False
     while pos + 4 <= len(data):
         h = int.from_bytes(data[pos:pos + 4], "big")
-        if h >> 20 != 0xFFF:
-            break
         mpeg1 = (h >> 19) & 1
+        mpeg25 = h >> 20 == 0xFFE and not mpeg1
+        if h >> 20 != 0xFFF and not mpeg25:
+            break
         layer = (h >> 17) & 3
         bitrate_index = (h >> 12) & 15
         rate_index = (h >> 10) & 3
@@ -51,8 +58,9 @@ def parse(data, skip_id3=True):
         f = Frame()
         f.offset = pos
         f.mpeg1 = bool(mpeg1)
+        f.mpeg25 = mpeg25
         f.bitrate = BITRATE[mpeg1][bitrate_index]
-        f.rate = RATE[mpeg1][rate_index]
+        f.rate = (RATE_MPEG25 if mpeg25 else RATE[mpeg1])[rate_index]
         f.mode = (h >> 6) & 3
         f.mode_extension = (h >> 4) & 3
         f.channels = 1 if f.mode == 3 else 2

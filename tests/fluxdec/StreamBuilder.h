@@ -66,7 +66,7 @@ inline fluxdec::FrameHeader MakeHeader(int id, int bitrateIndex, int samplingFre
 }
 
 inline void WriteHeader(BitWriter& w, const fluxdec::FrameHeader& h, int layer = 1) {
-    w.Put(0xFFF, 12);
+    w.Put(h.mpeg25 ? 0xFFE : 0xFFF, 12);
     w.Put(uint32_t(h.id), 1);
     w.Put(uint32_t(layer), 2);
     w.Put(uint32_t(h.protectionBit), 1);

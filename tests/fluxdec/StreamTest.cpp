@@ -91,29 +91,59 @@ TEST(FrameStream, HeadersOutsideLayerThreeEndTheStream) {
     struct Case { int layer, bitrate, frequency; const char* what; } cases[] = {
         {2, 9, 0, "Layer II"}, {3, 9, 0, "Layer I"}, {1, 0, 0, "free format"},
         {1, 15, 0, "bitrate index 15"}, {1, 9, 3, "sampling frequency 3"}};
-    for (const Case& c : cases) {
-        FrameHeader h = MakeHeader(1, 9, 0, 0);
-        BitWriter w;
-        h.bitrateIndex = c.bitrate;
-        h.samplingFrequency = c.frequency;
-        fluxdec_test::WriteHeader(w, h, c.layer);
-        std::vector<uint8_t> data = w.Bytes(400);
-        Append(data, SilentFrame(MakeHeader(1, 9, 0, 0)));
-        StreamRun run(data);
-        EXPECT_EQ(run.Next(), Status::kBadHeader) << c.what;
-        EXPECT_EQ(run.pcm[0], 0x5555) << c.what;
-        EXPECT_EQ(run.Next(), Status::kBadHeader) << c.what << ": the end is final";
+    for (int mpeg25 = 0; mpeg25 < 2; ++mpeg25) {  // nor may they pass behind the MPEG 2.5 sync
+        for (const Case& c : cases) {
+            FrameHeader h = MakeHeader(1 - mpeg25, 9, 0, 0);
+            BitWriter w;
+            h.mpeg25 = mpeg25;
+            h.bitrateIndex = c.bitrate;
+            h.samplingFrequency = c.frequency;
+            fluxdec_test::WriteHeader(w, h, c.layer);
+            std::vector<uint8_t> data = w.Bytes(400);
+            Append(data, SilentFrame(MakeHeader(1, 9, 0, 0)));
+            StreamRun run(data);
+            EXPECT_EQ(run.Next(), Status::kBadHeader) << c.what << ", MPEG 2.5 " << mpeg25;
+            EXPECT_EQ(run.pcm[0], 0x5555) << c.what;
+            EXPECT_EQ(run.Next(), Status::kBadHeader) << c.what << ": the end is final";
+        }
     }
 }
 
-TEST(FrameStream, JunkAndMpeg25SyncEndTheStream) {
+TEST(FrameStream, Mpeg25FramesDecodeAtTheirRatesAndLengths) {
+    // Fault: the 0xFFE sync ended the stream, although lame writes it for 8, 11.025 and 12 kHz.
+    // Each frame here is followed by another: a wrong frame length would misread the second
+    // header, and the first header (read behind any ID3v2 tag) and later ones both must pass.
+    struct Case { int frequency, rate, bytes; } cases[] = {
+        {0, 11025, 64 * 72000 / 11025},
+        {1, 12000, 64 * 72000 / 12000},
+        {2, 8000, 64 * 72000 / 8000}};
+    for (const Case& c : cases) {
+        FrameHeader h = MakeHeader(0, 8, c.frequency, 3);  // 64 kbit/s (the LSF table), mono
+        h.mpeg25 = 1;
+        std::vector<uint8_t> data = SilentFrame(h);
+        h.paddingBit = 1;
+        Append(data, LoudFrame(h));
+        StreamRun run(data);
+        for (int frame = 0; frame < 2; ++frame) {
+            ASSERT_EQ(run.Next(), Status::kFrame) << c.rate << " Hz, frame " << frame;
+            EXPECT_EQ(run.info.mpegId, 2);
+            EXPECT_EQ(run.info.sampleRate, c.rate);
+            EXPECT_EQ(run.info.samplesPerChannel, 576);
+            EXPECT_EQ(run.info.frameBytes, c.bytes + frame);
+        }
+        EXPECT_NE(run.pcm[100], 0) << c.rate << " Hz: the second frame's line is heard";
+        EXPECT_EQ(run.Next(), Status::kEndOfStream);
+    }
+}
+
+TEST(FrameStream, JunkAndTheReservedVersionEndTheStream) {
     std::vector<uint8_t> data = SilentFrame(MakeHeader(1, 9, 0, 0));
     Append(data, {'T', 'A', 'G', 0});
     StreamRun run(data);
     EXPECT_EQ(run.Next(), Status::kFrame);
     EXPECT_EQ(run.Next(), Status::kNoSync);
-    StreamRun mpeg25({0xFF, 0xE2, 0x90, 0x00, 0, 0, 0, 0});
-    EXPECT_EQ(mpeg25.Next(), Status::kNoSync);
+    StreamRun reserved({0xFF, 0xEA, 0x90, 0x00, 0, 0, 0, 0});  // the 0xFFE sync with ID 1
+    EXPECT_EQ(reserved.Next(), Status::kNoSync);
     StreamRun empty({});
     EXPECT_EQ(empty.Next(), Status::kEndOfStream);
 }

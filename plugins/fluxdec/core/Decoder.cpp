@@ -116,7 +116,7 @@ Status DecodeFrame(Decoder* d, int16_t pcm[kMaxFrameSamples], FrameInfo* info) {
 
     const int channels = ChannelCount(h);
     const int granules = GranuleCount(h);
-    info->mpegId = h.id;
+    info->mpegId = h.mpeg25 ? 2 : h.id;
     info->sampleRate = SampleRateHz(h);
     info->channels = channels;
     info->samplesPerChannel = granules * 576;

@@ -13,7 +13,7 @@ typedef int32_t (*ReadFn)(void* context, void* buffer, int32_t bytes);
 
 // The fields of the 32-bit frame header, each as an integer.
 struct FrameHeader {
-    int32_t id;                 // 1 = MPEG-1, 0 = MPEG-2 LSF
+    int32_t id;                 // 1 = MPEG-1, 0 = MPEG-2 LSF or MPEG 2.5
     int32_t layer;              // the standard's code: 1 = Layer III
     int32_t protectionBit;      // 0 = a CRC word follows the header
     int32_t bitrateIndex;
@@ -25,6 +25,7 @@ struct FrameHeader {
     int32_t copyright;
     int32_t original;
     int32_t emphasis;
+    int32_t mpeg25;             // 1 = MPEG 2.5 (the 0xFFE sync, with id 0), else 0
 };
 
 // Side information of one granule of one channel (11172-3 2.4.1.7, 13818-3).
@@ -57,8 +58,9 @@ struct SideInfo {
 inline constexpr int kRingBytes = 4096;
 inline constexpr int kMainDataPadding = 64;     // zero bytes after the main data: bounded reads
                                                 // past its end see zeros, never other memory
-inline constexpr int kMainDataCapacity = 2048;  // main_data_begin (at most 511) + one frame's main
-                                                // data (at most 1441 - 21)
+inline constexpr int kMainDataCapacity = 2048;  // main_data_begin + one frame's main data: at most
+                                                // 511 + (1441 - 21) for MPEG-1, 255 + (1441 - 13)
+                                                // for MPEG 2.5 at 8 kHz
 struct StreamReader {
     ReadFn read;
     void* context;

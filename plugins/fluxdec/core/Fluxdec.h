@@ -1,11 +1,11 @@
-// Fluxdec: a portable MPEG audio Layer III decoder core (ISO/IEC 11172-3 and the lower sampling
-// frequencies of ISO/IEC 13818-3), free of Windows APIs.
+// Fluxdec: a portable MPEG audio Layer III decoder core (ISO/IEC 11172-3, the lower sampling
+// frequencies of ISO/IEC 13818-3, and MPEG 2.5's 8, 11.025 and 12 kHz), free of Windows APIs.
 //
 // The caller owns one Decoder (a plain block of about 90 KB, no allocation inside), hands it a read
 // call-back with InitDecoder, and calls DecodeFrame until it reports the end of the stream. Each
 // call reads exactly one frame from the call-back (header, CRC word, side information, main data;
 // no read-ahead) and yields that frame's PCM: signed 16-bit, interleaved left/right for two
-// channels, 1152 samples per channel for MPEG-1 and 576 for MPEG-2 LSF.
+// channels, 1152 samples per channel for MPEG-1 and 576 for MPEG-2 LSF and MPEG 2.5.
 //
 // Output arithmetic: every sample is 32767 times the standard's reconstructed value,
 // truncated toward zero and clipped to -32768 .. 32767.
@@ -31,7 +31,7 @@ enum class Status : int32_t {
     // Fatal: the stream ends here.
     kEndOfStream = 2,    // the input ended where the next frame header should start
     kNoSync = 3,         // the next four bytes are not a frame header (junk, a trailing tag, the
-                         // 0xFFE sync of MPEG 2.5)
+                         // 0xFFE sync followed by ID 1, which is no MPEG version)
     kBadHeader = 4,      // a header with a layer other than III, bitrate_index 0 (free format) or 15,
                          // or sampling_frequency 3: such a stream must not be played as noise
     kTruncated = 5,      // the input ended inside a frame; the partial frame is not output
@@ -53,10 +53,11 @@ enum FrameFault : uint32_t {
 };
 
 struct FrameInfo {
-    int32_t mpegId;             // 1 MPEG-1, 0 MPEG-2 LSF
+    int32_t mpegId;             // 1 MPEG-1, 0 MPEG-2 LSF, 2 MPEG 2.5 (whose header's ID bit is 0
+                                // as for LSF; 2 tells it apart)
     int32_t sampleRate;         // Hz
     int32_t channels;           // 1 (mode 3) or 2
-    int32_t samplesPerChannel;  // 1152 (MPEG-1) or 576 (LSF)
+    int32_t samplesPerChannel;  // 1152 (MPEG-1) or 576 (LSF, MPEG 2.5)
     int32_t bitrateKbps;
     int32_t frameBytes;         // frame length including padding
     int32_t mode;               // 0 stereo, 1 joint stereo, 2 dual channel, 3 single channel

@@ -3,6 +3,11 @@
 // A header is 32 bits: a 12-bit sync word of all ones, then ID (1), layer (2), protection_bit (1),
 // bitrate_index (4), sampling_frequency (2), padding_bit (1), private_bit (1), mode (2),
 // mode_extension (2), copyright (1), original/copy (1), emphasis (2).
+//
+// MPEG 2.5, an extension outside the ISO standards for 8, 11.025 and 12 kHz, takes the sync's last
+// bit away: 11 ones, a 0, then ID 0. Its frames are LSF frames in every other respect (side
+// information, scale factors, one granule, the LSF bit rates); only the sampling frequencies and
+// their scale-factor bands are its own.
 #include "plugins/fluxdec/core/Stages.h"
 #include "plugins/fluxdec/core/Tables.h"
 
@@ -10,8 +15,12 @@ namespace fluxdec {
 
 Status ParseHeader(const uint8_t b[4], FrameHeader* h) {
     uint32_t word = (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
-    if ((word >> 20) != 0xFFF) return Status::kNoSync;  // includes 0xFFE, the MPEG 2.5 sync
+    const uint32_t sync = word >> 20;
+    if (sync != 0xFFF && sync != 0xFFE) return Status::kNoSync;
     h->id = (word >> 19) & 1;
+    h->mpeg25 = sync == 0xFFE;
+    // 0xFFE followed by ID 1 is no header of any version.
+    if (h->mpeg25 && h->id == 1) return Status::kNoSync;
     h->layer = (word >> 17) & 3;
     h->protectionBit = (word >> 16) & 1;
     h->bitrateIndex = (word >> 12) & 15;
@@ -38,11 +47,14 @@ int SideInfoBytes(const FrameHeader& h) {
     return h.mode == 3 ? 9 : 17;
 }
 
+int VersionRow(const FrameHeader& h) { return h.mpeg25 ? 2 : h.id; }
+// MPEG 2.5 has the LSF bit rates.
 int BitrateKbps(const FrameHeader& h) { return kBitrateKbps[h.id][h.layer][h.bitrateIndex]; }
-int SampleRateHz(const FrameHeader& h) { return kSampleRateHz[h.id][h.samplingFrequency]; }
+int SampleRateHz(const FrameHeader& h) { return kSampleRateHz[VersionRow(h)][h.samplingFrequency]; }
 
-// bit rate x 144000 / fs for MPEG-1, x 72000 / fs for LSF: the product first, then one truncating
-// division (144000 = 1125 << 7 is the number of bits per frame over 8 at 1 kbit/s and 1 Hz).
+// bit rate x 144000 / fs for MPEG-1, x 72000 / fs for LSF and MPEG 2.5: the product first, then one
+// truncating division (144000 = 1125 << 7 is the number of bits per frame over 8 at 1 kbit/s and
+// 1 Hz).
 int FrameLengthBytes(const FrameHeader& h) {
     int factor = h.id == 1 ? 144000 : 72000;
     return BitrateKbps(h) * factor / SampleRateHz(h);

@@ -162,8 +162,8 @@ static int DecodeRegion(Decoder* d, BitReader* br, int table, int from, int to, 
 void DecodeHuffman(Decoder* d, BitReader* br, int gr, int ch, uint32_t part2Start) {
     const GranuleInfo& g = d->side.granule[gr][ch];
     const FrameHeader& h = d->header;
-    const int16_t* longStart = kLongBandStart[h.id][h.samplingFrequency];
-    const int16_t* shortStart = kShortBandStart[h.id][h.samplingFrequency];
+    const int16_t* longStart = kLongBandStart[VersionRow(h)][h.samplingFrequency];
+    const int16_t* shortStart = kShortBandStart[VersionRow(h)][h.samplingFrequency];
     int32_t* q = d->quant[ch];
     const uint32_t end = part2Start + uint32_t(g.part23Length);
 

@@ -41,9 +41,9 @@ static inline float Line(int32_t q, float gain) { return kPow43Signed[q + kMaxQu
 void Requantise(Decoder* d, int gr, int ch) {
     const GranuleInfo& g = d->side.granule[gr][ch];
     const FrameHeader& h = d->header;
-    const int16_t* longStart = kLongBandStart[h.id][h.samplingFrequency];
-    const int16_t* shortStart = kShortBandStart[h.id][h.samplingFrequency];
-    const uint16_t* reorder = kShortReorder[h.id][h.samplingFrequency];
+    const int16_t* longStart = kLongBandStart[VersionRow(h)][h.samplingFrequency];
+    const int16_t* shortStart = kShortBandStart[VersionRow(h)][h.samplingFrequency];
+    const uint16_t* reorder = kShortReorder[VersionRow(h)][h.samplingFrequency];
     const int32_t* q = d->quant[ch];
     float* out = d->spectrum[ch];
     const int count = d->lineCount[ch];
@@ -131,9 +131,9 @@ struct IntensityBand {
 static void IntensityStereo(Decoder* d, int gr) {
     const FrameHeader& h = d->header;
     const GranuleInfo& g = d->side.granule[gr][1];  // the right channel's block structure
-    const int16_t* longStart = kLongBandStart[h.id][h.samplingFrequency];
-    const int16_t* shortStart = kShortBandStart[h.id][h.samplingFrequency];
-    const uint16_t* reorder = kShortReorder[h.id][h.samplingFrequency];
+    const int16_t* longStart = kLongBandStart[VersionRow(h)][h.samplingFrequency];
+    const int16_t* shortStart = kShortBandStart[VersionRow(h)][h.samplingFrequency];
+    const uint16_t* reorder = kShortReorder[VersionRow(h)][h.samplingFrequency];
     const int32_t* qr = d->quant[1];
     const bool mpeg1 = h.id == 1;
     const uint8_t* sfLong = d->longScale[1];

@@ -15,7 +15,10 @@ namespace fluxdec {
 // Fills `header` from 4 header bytes. Returns kFrame, kNoSync or kBadHeader.
 Status ParseHeader(const uint8_t bytes[4], FrameHeader* header);
 int ChannelCount(const FrameHeader& h);      // 1 for mode 3, else 2
-int GranuleCount(const FrameHeader& h);      // 2 for MPEG-1, 1 for LSF
+// The row of the tables by version (kSampleRateHz, the band and reorder tables): 0 MPEG-2 LSF,
+// 1 MPEG-1, 2 MPEG 2.5.
+int VersionRow(const FrameHeader& h);
+int GranuleCount(const FrameHeader& h);      // 2 for MPEG-1, 1 for LSF and MPEG 2.5
 int SideInfoBytes(const FrameHeader& h);     // 17/32 (MPEG-1), 9/17 (LSF)
 int BitrateKbps(const FrameHeader& h);
 int SampleRateHz(const FrameHeader& h);

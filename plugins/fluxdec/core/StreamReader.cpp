@@ -73,7 +73,7 @@ int ReservoirStep(StreamReader* r, int32_t mainDataBegin, int32_t mainDataBytes)
     bool enough = int64_t(mainDataBegin) <= r->bytesAppended;
     if (!AppendMainData(r, mainDataBytes)) return -1;
     if (!enough) return 0;
-    int32_t total = mainDataBegin + mainDataBytes;  // at most 511 + 1420 < kMainDataCapacity
+    int32_t total = mainDataBegin + mainDataBytes;  // below kMainDataCapacity (DecoderState.h)
     int32_t first = kRingBytes - start;
     if (first > total) first = total;
     std::memcpy(r->mainData, r->ring + start, size_t(first));

@@ -31,15 +31,15 @@ struct HuffTable {
 inline constexpr int kSignedBits = 10;
 inline constexpr uint32_t kPairSlow = 0x80000000u;  // kHuffPairs: take the general path
 
-extern const int32_t kSampleRateHz[2][3];
+extern const int32_t kSampleRateHz[3][3];
 extern const int16_t kBitrateKbps[2][4][16];
 extern const uint8_t kSlen[2][16];
 extern const uint8_t kScfsiBand[5];
 extern const uint8_t kPretab[22];
 extern const LsfPartition kLsfPartition[2][3];
-extern const int16_t kLongBandStart[2][3][23];
-extern const int16_t kShortBandStart[2][3][14];
-extern const uint16_t kShortReorder[2][3][576];
+extern const int16_t kLongBandStart[3][3][23];
+extern const int16_t kShortBandStart[3][3][14];
+extern const uint16_t kShortReorder[3][3][576];
 // sign(q) |q|^(4/3) at q + kMaxQuant, for |q| up to the largest quantised value a stream can
 // express (15 + 8191).
 inline constexpr int kMaxQuant = 8206;

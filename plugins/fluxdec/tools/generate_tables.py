@@ -21,10 +21,15 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.normpath(os.path.join(HERE, '..', '..', '..'))
 DEFAULT_TABLES = os.path.normpath(os.path.join(REPO, '..', 'shared', 'mpeg-audio-tables'))
 DEFAULT_OUT = os.path.join(HERE, '..', 'core', 'Tables.cpp')
+# MPEG 2.5's bands: no standard holds them; the file says how they were established.
+MPEG25_BANDS = os.path.join(HERE, 'mpeg25_bands.txt')
 
 kPow43Size = 8207
 MPEG1_RATES = [44100, 48000, 32000]
 LSF_RATES = [22050, 24000, 16000]
+MPEG25_RATES = [11025, 12000, 8000]
+# By the tables' version row (VersionRow in the decoder): 0 LSF, 1 MPEG-1, 2 MPEG 2.5.
+VERSION_RATES = [LSF_RATES, MPEG1_RATES, MPEG25_RATES]
 
 
 def data_lines(path):
@@ -278,6 +283,7 @@ def fast_form(entries):
 def generate(tables_dir):
     small = parse_small(os.path.join(tables_dir, 'small.txt'))
     bands = parse_bands(os.path.join(tables_dir, 'scalefactor_bands.txt'))
+    bands.update(parse_bands(MPEG25_BANDS))
     window = parse_window(os.path.join(tables_dir, 'synthesis_window.txt'))
     huff = parse_huffman(os.path.join(tables_dir, 'huffman.txt'))
     src = 'shared/mpeg-audio-tables'
@@ -291,12 +297,13 @@ def generate(tables_dir):
     o.w()
 
     # --- frame header
-    rates = []
-    for id_ in (0, 1):
-        rates += small['samplerate']['mpeg2' if id_ == 0 else 'mpeg1']
-    o.array('Sampling frequency in Hz by [ID][sampling_frequency 0..2]; ID 0 = MPEG-2 LSF.\n'
-            'Source: small.txt "samplerate" (ISO/IEC 11172-3 and 13818-3 2.4.2.3).',
-            'int32_t', 'kSampleRateHz', [2, 3], rates)
+    rates = small['samplerate']['mpeg2'] + small['samplerate']['mpeg1']
+    assert rates == LSF_RATES + MPEG1_RATES
+    rates += MPEG25_RATES
+    o.array('Sampling frequency in Hz by [version row][sampling_frequency 0..2]; row 0 = MPEG-2 LSF,\n'
+            '1 = MPEG-1, 2 = MPEG 2.5. Source: small.txt "samplerate" (ISO/IEC 11172-3 and 13818-3\n'
+            '2.4.2.3); MPEG 2.5, outside the standards, halves the LSF rates.',
+            'int32_t', 'kSampleRateHz', [3, 3], rates)
     br = []
     for id_ in (0, 1):
         ver = 'mpeg2' if id_ == 0 else 'mpeg1'
@@ -353,27 +360,26 @@ def generate(tables_dir):
 
     # --- bands
     long_starts, short_starts = [], []
-    for id_ in (0, 1):
-        for fs in range(3):
-            rate = (LSF_RATES if id_ == 0 else MPEG1_RATES)[fs]
+    for version_rates in VERSION_RATES:
+        for rate in version_rates:
             lb = bands[(rate, 'long')]
             sb = bands[(rate, 'short')]
             assert len(lb) == 23 and lb[-1] == 576 and len(sb) == 14 and sb[-1] == 192
             long_starts += lb
             short_starts += sb
-    o.array('Long-block scale-factor bands by [ID][sampling_frequency]: start line of band 0..21,\n'
-            'then 576; band b covers start[b] .. start[b+1]-1. Source: scalefactor_bands.txt\n'
-            '(11172-3 Table 3-B.8, 13818-3 Table B.2; 24000 Hz band 18 starts at 332).',
-            'int16_t', 'kLongBandStart', [2, 3, 23], long_starts, per_line=23)
-    o.array('Short-block scale-factor bands by [ID][sampling_frequency]: start of band 0..12 within\n'
-            'one window, then 192. Source: scalefactor_bands.txt (as above).',
-            'int16_t', 'kShortBandStart', [2, 3, 14], short_starts, per_line=14)
+    o.array('Long-block scale-factor bands by [version row][sampling_frequency]: start line of band\n'
+            '0..21, then 576; band b covers start[b] .. start[b+1]-1. Source: scalefactor_bands.txt\n'
+            '(11172-3 Table 3-B.8, 13818-3 Table B.2; 24000 Hz band 18 starts at 332); row 2 (MPEG 2.5)\n'
+            'from tools/mpeg25_bands.txt, established against a reference decoder (see there).',
+            'int16_t', 'kLongBandStart', [3, 3, 23], long_starts, per_line=23)
+    o.array('Short-block scale-factor bands by [version row][sampling_frequency]: start of band 0..12\n'
+            'within one window, then 192. Source: as above.',
+            'int16_t', 'kShortBandStart', [3, 3, 14], short_starts, per_line=14)
 
     # Short-block reorder: bitstream order is band, window, frequency.
     reorder = []
-    for id_ in (0, 1):
-        for fs in range(3):
-            rate = (LSF_RATES if id_ == 0 else MPEG1_RATES)[fs]
+    for version_rates in VERSION_RATES:
+        for rate in version_rates:
             sb = bands[(rate, 'short')]
             table = []
             for b in range(13):
@@ -384,12 +390,12 @@ def generate(tables_dir):
                         table.append((f // 6) * 18 + win * 6 + (f % 6))
             assert len(table) == 576 and sorted(table) == list(range(576))
             reorder += table
-    o.array('Short-block reorder by [ID][sampling_frequency][line in bitstream order]: a line that the\n'
+    o.array('Short-block reorder by [version row][sampling_frequency][line in bitstream order]: a line that the\n'
             'stream orders by band, window, frequency f (0..191 within the window) goes to\n'
             '(f / 6) * 18 + window * 6 + f % 6, so that each subband\'s 18 lines hold window 0\'s six\n'
             'lines, then window 1\'s, then window 2\'s. Mixed blocks use it from line 36 on.\n'
             'Derived from scalefactor_bands.txt short rows.',
-            'uint16_t', 'kShortReorder', [2, 3, 576], reorder, per_line=24)
+            'uint16_t', 'kShortReorder', [3, 3, 576], reorder, per_line=24)
 
     # --- requantisation
     pow43 = [math.pow(q, 4.0 / 3.0) for q in range(kPow43Size)]
