@@ -18,19 +18,9 @@ endif()
 # libjpeg-turbo for MinGW: `apt-get source` unpacks Debian's source package into the build tree
 # (deb-src is enabled by scripts/setup); the static library is built and installed next to it
 # and reused by every later build of this tree.
+include(DebianSource)
+corvane_debian_source(libjpeg-turbo jpeg_src_dir)
 set(jpeg_deps ${CMAKE_BINARY_DIR}/_deps/libjpeg-turbo)
-file(GLOB jpeg_src_dir LIST_DIRECTORIES true ${jpeg_deps}/libjpeg-turbo-*)
-if(NOT jpeg_src_dir)
-  file(MAKE_DIRECTORY ${jpeg_deps})
-  message(STATUS "Fetching Debian's libjpeg-turbo source package")
-  execute_process(COMMAND apt-get source -qq libjpeg-turbo
-                  WORKING_DIRECTORY ${jpeg_deps} RESULT_VARIABLE jpeg_rc OUTPUT_QUIET)
-  file(GLOB jpeg_src_dir LIST_DIRECTORIES true ${jpeg_deps}/libjpeg-turbo-*)
-  if(NOT jpeg_rc EQUAL 0 OR NOT jpeg_src_dir)
-    message(FATAL_ERROR "apt-get source libjpeg-turbo failed; run scripts/setup first")
-  endif()
-endif()
-list(GET jpeg_src_dir 0 jpeg_src_dir)
 
 include(ExternalProject)
 set(jpeg_install ${jpeg_deps}/install)

@@ -5,7 +5,10 @@
 // The glyph strip is one row of cells, cellHeight pixels high and cellWidth wide, for the
 // characters 32 (space) to 126 in code order from x = 0. A glyph is the left cellWidth - 2
 // pixels of its cell, which is also the advance; the two right-hand columns are never copied.
-// A blank is the space glyph, whose origin is (0, 0).
+// A blank is the space glyph, whose origin is (0, 0). A character without a glyph (a control
+// character, or a byte of 127 and above that a plug-in's title may hold) is drawn as a blank:
+// the scrolling title is drawn over its previous frame, and a cell left undrawn would keep the
+// glyph that scrolled through it.
 #pragma once
 
 #include <cstdint>
@@ -35,9 +38,16 @@ struct GlyphCopy {
 // alone. Bytes 127 and above have no glyph.
 bool GlyphOrigin(const FontMetrics& metrics, char character, SkinPoint& origin);
 
+// The strip's x of the character's glyph, or of the blank for a character without one.
+inline int32_t GlyphOrBlankX(const FontMetrics& metrics, char character) {
+    SkinPoint origin{0, 0};
+    GlyphOrigin(metrics, character, origin);
+    return origin.x;
+}
+
 // Lays out a text that may hold line feeds with its first line's top-left at (x, y). A line
-// feed moves the pen to x on the next line; a character with a glyph is copied and the pen
-// advances; any other character only advances the pen. Returns false for a null text.
+// feed moves the pen to x on the next line; any other character is copied (a blank for one
+// without a glyph) and the pen advances. Returns false for a null text.
 template <class Copy>
 bool LayoutString(const FontMetrics& metrics, const char* text, int32_t x, int32_t y,
                   Copy&& copy) {
@@ -50,8 +60,7 @@ bool LayoutString(const FontMetrics& metrics, const char* text, int32_t x, int32
             penY += metrics.LineHeight();
             continue;
         }
-        SkinPoint origin;
-        if (GlyphOrigin(metrics, *c, origin)) copy(GlyphCopy{penX, penY, metrics.Advance(), origin.x});
+        copy(GlyphCopy{penX, penY, metrics.Advance(), GlyphOrBlankX(metrics, *c)});
         penX += metrics.Advance();
     }
     return true;
@@ -91,8 +100,7 @@ void LayoutStringInBox(const FontMetrics& metrics, const char* text, int32_t lef
     }
     if (pen >= right) return;
     for (; *c != '\0'; ++c) {
-        SkinPoint origin;
-        if (GlyphOrigin(metrics, *c, origin)) copy(GlyphCopy{pen, y, advance, origin.x});
+        copy(GlyphCopy{pen, y, advance, GlyphOrBlankX(metrics, *c)});
         pen += advance;
         if (pen >= right) return;
     }

@@ -73,11 +73,15 @@ TEST(FontLayoutTest, LineFeedsReturnThePenAndMoveItDown) {
                                {30, 85, 12, kA}});
 }
 
-TEST(FontLayoutTest, CharactersWithoutGlyphAdvanceWithoutDrawing) {
+// A cell left undrawn would keep what the scrolling title drew there a frame before.
+TEST(FontLayoutTest, CharactersWithoutGlyphDrawABlankInEitherLayout) {
     Copies copies;
     const char text[] = {'A', '\x7f', '\xe9', '\t', 'B', '\0'};
     ASSERT_TRUE(LayoutString(kFont, text, 0, 0, copies));
-    ExpectCopies(copies.list, {{0, 0, 12, kA}, {48, 0, 12, kB}});
+    ExpectCopies(copies.list, {{0, 0, 12, kA}, {12, 0, 12, 0}, {24, 0, 12, 0}, {36, 0, 12, 0},
+                               {48, 0, 12, kB}});
+    ExpectCopies(InBox(text, 10, 60, 0), {{10, 7, 12, kA}, {22, 7, 12, 0}, {34, 7, 12, 0},
+                                          {46, 7, 12, 0}, {58, 7, 12, kB}});
 }
 
 TEST(FontLayoutTest, NullTextDrawsNothingAndFails) {

@@ -28,7 +28,10 @@ fluxdec::Decoder gDecoder;
 
 }  // namespace
 
+void FuzzSongTitle(const uint8_t* data, size_t size);  // TitleFuzz.cpp
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzSongTitle(data, size);
     Input in{data, size, 0};
     fluxdec::InitDecoder(&gDecoder, ReadInput, &in);
     int16_t pcm[fluxdec::kMaxFrameSamples];

@@ -1,0 +1,249 @@
+#include "plugins/fluxdec/tags/SongTitle.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+#include <taglib/apetag.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2header.h>
+#include <taglib/id3v2synchdata.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/tbytevectorstream.h>
+#include <taglib/tfile.h>
+#include <taglib/tfilestream.h>
+
+#include "plugins/fluxdec/tags/AsciiFold.h"
+#include "plugins/fluxdec/tags/BoundedStream.h"
+
+namespace fluxdec {
+namespace {
+
+// TagLib keeps text as UTF-16 code units, one per wchar_t, on every platform.
+void AppendTagText(const TagLib::String& text, size_t maxChars, std::string& out) {
+    std::u16string units;
+    units.reserve(text.size());
+    for (wchar_t unit : text) units.push_back(char16_t(unit));
+    AppendFoldedUtf16(units.data(), units.size(), maxChars, out);
+}
+
+void TrimBlanks(std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        text.clear();
+        return;
+    }
+    text.erase(text.find_last_not_of(' ') + 1);
+    text.erase(0, first);
+}
+
+std::string Folded(const TagLib::String& text) {
+    std::string folded;
+    AppendTagText(text, kMaxTitleChars, folded);
+    TrimBlanks(folded);
+    return folded;
+}
+
+// "Artist - Title", the title alone, or "" when the tag has no title.
+std::string TitleFromTag(const TagLib::Tag& tag) {
+    const std::string title = Folded(tag.title());
+    if (title.empty()) return title;
+    std::string text = Folded(tag.artist());
+    if (text.empty()) return title;
+    text += " - ";
+    text += title;
+    if (text.size() > kMaxTitleChars) text.resize(kMaxTitleChars);
+    return text;
+}
+
+// TagLib's tag readers work on a TagLib::File; this one only lends them the stream. (TagLib's MPEG
+// file type would also look for an ID3v2 tag anywhere before the first audio frame, scanning a
+// file without one byte by byte: seven seconds for 10 MB of junk. Tags are read here only where
+// they belong, at the start and at the end.)
+class TagSource : public TagLib::File {
+public:
+    explicit TagSource(TagLib::IOStream* stream) : TagLib::File(stream) {}
+    TagLib::Tag* tag() const override { return nullptr; }
+    TagLib::AudioProperties* audioProperties() const override { return nullptr; }
+    bool save() override { return false; }
+
+    bool HasAt(long offset, Position from, const TagLib::ByteVector& identifier) {
+        seek(offset, from);
+        return readBlock(identifier.size()) == identifier;
+    }
+};
+
+// Reading more than 8 MB would stall the song's start (a tag may claim 256 MB); real tags are
+// smaller, cover art included, and their titles come early.
+constexpr unsigned long kTagByteBudget = 8ul << 20;
+constexpr unsigned int kTagReadBudget = 64;
+constexpr unsigned int kUnsynchronisedTagBytes = 2u << 20;
+
+// TagLib's frame factory, ending the tag after kMaxFrames frames. TagLib spends microseconds on
+// every frame, so 8 MB of tiny frames would take seconds; real tags hold a few dozen. TagLib asks
+// updateFrame about every frame before it parses it, and stops at a frame whose size is 0.
+// (TagLib declares the frame header's class protected in Frame, for its factory's use; an
+// overriding factory can only take its type from updateFrame's signature.)
+template <class Method> struct ParameterOf;
+template <class Class, class Parameter>
+struct ParameterOf<bool (Class::*)(Parameter) const> {
+    using Type = Parameter;
+};
+struct FrameHeaderAccess : TagLib::ID3v2::FrameFactory {
+    using Pointer = ParameterOf<decltype(&FrameHeaderAccess::updateFrame)>::Type;
+};
+using FrameHeaderPointer = FrameHeaderAccess::Pointer;
+
+class BoundedFrameFactory : public TagLib::ID3v2::FrameFactory {
+public:
+    static constexpr unsigned int kMaxFrames = 1000;
+
+    bool updateFrame(FrameHeaderPointer header) const override {
+        if (framesSeen_ >= kMaxFrames) {
+            header->setFrameSize(0);
+            return false;
+        }
+        ++framesSeen_;
+        return FrameFactory::updateFrame(header);
+    }
+
+private:
+    mutable unsigned int framesSeen_ = 0;
+};
+
+std::string Id3v2TitleAtStart(TagSource& file) {
+    const BoundedFrameFactory factory;
+    const TagLib::ID3v2::Tag tag(&file, 0, &factory);
+    return TitleFromTag(tag);
+}
+
+void StoreBigEndian(TagLib::ByteVector& bytes, unsigned int at, unsigned int value,
+                    int bitsPerByte) {
+    for (unsigned int i = 0; i < 4; ++i)
+        bytes[at + i] = char((value >> (bitsPerByte * (3 - i))) & ((1u << bitsPerByte) - 1));
+}
+
+// TagLib 1.13 mishandles extended headers in two ways, mended here on the tag's bytes:
+//   - it takes the size as ID3v2.4 gives it, counting the whole extended header, where ID3v2.3
+//     counts only the bytes after the size field: it would read the rest of the extended header
+//     as the start of the padding and find no frame at all;
+//   - it skips the extended header and also takes its size off the end of the tag, so a frame in
+//     the last bytes of a tag without padding would be lost: padding of that size is added.
+bool MendExtendedHeader(TagLib::ByteVector& tag, unsigned int majorVersion) {
+    if (tag.size() < 14) return false;
+    unsigned int size = tag.toUInt(10u, true);
+    if (majorVersion == 3) {
+        size += 4;
+        StoreBigEndian(tag, 10, size, 8);
+    } else {
+        size = TagLib::ID3v2::SynchData::toUInt(tag.mid(10, 4));
+    }
+    if (size > tag.size()) return false;
+    tag.resize(tag.size() + size, '\0');
+    return true;
+}
+
+std::string Id3v2Title(TagSource& file) {
+    file.seek(0);
+    const TagLib::ByteVector header = file.readBlock(TagLib::ID3v2::Header::size());
+    if (!header.startsWith(TagLib::ID3v2::Header::fileIdentifier())) return std::string();
+    const TagLib::ID3v2::Header parsed(header);
+    const bool extended = parsed.extendedHeader() && parsed.majorVersion() >= 3;
+    // Undoing the unsynchronisation of a whole tag costs TagLib 8 ns a byte: a large tag is cut.
+    const bool unsynchronised = parsed.unsynchronisation() && parsed.majorVersion() <= 3;
+    if (!extended && !unsynchronised) return Id3v2TitleAtStart(file);
+    // The tag in memory, cut or mended, and its size in its header made to match.
+    TagLib::ByteVector tag =
+        header + file.readBlock(unsynchronised ? std::min(parsed.tagSize(), kUnsynchronisedTagBytes)
+                                               : parsed.tagSize());
+    if (extended && !MendExtendedHeader(tag, parsed.majorVersion())) return std::string();
+    StoreBigEndian(tag, 6, tag.size() - TagLib::ID3v2::Header::size(), 7);
+    TagLib::ByteVectorStream stream(tag);
+    TagSource inMemory(&stream);
+    return Id3v2TitleAtStart(inMemory);
+}
+
+// The ID3v1 tag's offset: the last 128 bytes begin with "TAG", unless that "TAG" belongs to an
+// APE footer's "APETAGEX". -1 without one.
+long FindId3v1(TagSource& file) {
+    const long length = file.length();
+    if (length < 128) return -1;
+    if (length >= 131 && file.HasAt(-131, TagLib::File::End, TagLib::APE::Tag::fileIdentifier()))
+        return -1;
+    return file.HasAt(-128, TagLib::File::End, TagLib::ID3v1::Tag::fileIdentifier())
+               ? length - 128 : -1;
+}
+
+std::string ApeTitle(TagSource& file, long id3v1) {
+    const long footer = (id3v1 >= 0 ? id3v1 : file.length()) - 32;
+    if (footer < 0 ||
+        !file.HasAt(footer, TagLib::File::Beginning, TagLib::APE::Tag::fileIdentifier()))
+        return std::string();
+    const TagLib::APE::Tag tag(&file, footer);
+    return TitleFromTag(tag);
+}
+
+std::string Id3v1Title(TagSource& file, long id3v1) {
+    if (id3v1 < 0) return std::string();
+    const TagLib::ID3v1::Tag tag(&file, id3v1);
+    return TitleFromTag(tag);
+}
+
+std::string TitleFromStream(TagLib::IOStream* stream, const char* path) {
+    try {
+        BoundedStream bounded(stream, kTagByteBudget, kTagReadBudget);
+        TagSource file(&bounded);
+        if (file.isValid()) {
+            std::string title = Id3v2Title(file);
+            const long id3v1 = title.empty() ? FindId3v1(file) : -1;
+            if (title.empty()) title = ApeTitle(file, id3v1);
+            if (title.empty()) title = Id3v1Title(file, id3v1);
+            if (!title.empty()) return title;
+        }
+    } catch (const std::exception&) {
+        // A tag too large for memory: the file name will do.
+    }
+    return FileNameTitle(path);
+}
+
+}  // namespace
+
+std::string FileNameTitle(const char* path) {
+    if (!path) return std::string();
+    const char* name = path;
+    for (const char* c = path; *c; ++c) {
+        if (*c == '/' || *c == '\\') name = c + 1;
+    }
+    size_t length = std::strlen(name);
+    const char* dot = std::strrchr(name, '.');
+    if (dot && dot != name)
+        length = size_t(dot - name);  // ".mp3" alone is a name, not an extension
+    std::string title;
+#ifdef _WIN32
+    // The name is in the system's code page; TagLib's file names convert it as the system does.
+    const std::wstring wide = TagLib::FileName(std::string(name, length).c_str()).wstr();
+    std::u16string units(wide.begin(), wide.end());
+    AppendFoldedUtf16(units.data(), units.size(), kMaxTitleChars, title);
+#else
+    AppendFoldedUtf8(name, length, kMaxTitleChars, title);
+#endif
+    TrimBlanks(title);
+    return title;
+}
+
+std::string ReadSongTitle(const char* path) {
+    if (!path || !*path) return std::string();
+    TagLib::FileStream stream(path, true);
+    if (!stream.isOpen()) return FileNameTitle(path);
+    return TitleFromStream(&stream, path);
+}
+
+std::string SongTitleFromBytes(const uint8_t* data, size_t size, const char* path) {
+    if (!data || size > 0x7FFFFFFFu) return FileNameTitle(path);
+    TagLib::ByteVectorStream stream(
+        TagLib::ByteVector(reinterpret_cast<const char*>(data), static_cast<unsigned int>(size)));
+    return TitleFromStream(&stream, path);
+}
+
+}  // namespace fluxdec

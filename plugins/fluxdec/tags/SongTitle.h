@@ -1,0 +1,35 @@
+// The song's title as the player shows it, read from the file's tags.
+//
+//   - "Artist - Title" from the first of the ID3v2 tag at the start, the APEv2 tag at the end and
+//     the ID3v1 tag at the end that has a title (in that order, so ID3v2 wins), or the title
+//     alone when that tag names no artist;
+//   - without a tag that has a title, the file's name without folder and extension ("Harbour"
+//     for C:\Music\Harbour.mp3 or /music/Harbour.mp3);
+//   - always folded to printable ASCII (AsciiFold.h) and at most kMaxTitleChars characters, so
+//     that it fits the plug-in API's 2048-character title with its terminating zero.
+//
+// Reading is bounded by the file, never by what a tag claims: a damaged or hostile tag gives the
+// file name, never a crash or a long stall. Read the title once per song (when it is opened):
+// it costs a file open and a few reads.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace fluxdec {
+
+inline constexpr size_t kMaxTitleChars = 2047;
+
+// Reads the tags of the file at `path` (an 8-bit path: UTF-8 natively, the system's code page
+// under Windows, as the plug-in API hands it over). The file is opened for reading only and with
+// read sharing, so the plug-in's own handle on the song may be open at the same time.
+std::string ReadSongTitle(const char* path);
+
+// The same rules over a file's bytes already in memory; `path` gives the fallback name.
+std::string SongTitleFromBytes(const uint8_t* data, size_t size, const char* path);
+
+// The fallback alone: the last part of `path` after '/' or '\', without its extension, folded.
+std::string FileNameTitle(const char* path);
+
+}  // namespace fluxdec
