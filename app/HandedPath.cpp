@@ -20,3 +20,23 @@ int PathFromHandedText(const char* text, size_t length, char (&path)[kPathChars]
     path[pathLength] = '\0';
     return 1;
 }
+
+const char* ArgumentsOf(const char* commandLine)
+{
+    if (commandLine == nullptr)
+        return "";
+    const char* at = commandLine;
+    if (*at == '"') {
+        ++at;
+        while (*at != '\0' && *at != '"')
+            ++at;
+        if (*at == '"')
+            ++at;
+    } else {
+        while (*at != '\0' && *at != ' ' && *at != '\t')
+            ++at;
+    }
+    while (*at == ' ' || *at == '\t')
+        ++at;
+    return at;
+}

@@ -13,3 +13,8 @@ inline constexpr int kPathChars = 2048;  // a path and its terminating zero
 // path in `path`; a text that is only a quote gives an empty path. Returns 0, with `path`
 // empty, when the path would not fit 2047 characters: a cut path could name another file.
 int PathFromHandedText(const char* text, size_t length, char (&path)[kPathChars]);
+
+// The arguments of a whole command line (GetCommandLineW's, in UTF-8): the program's name is
+// skipped (up to its closing quote when it starts with one, else up to the first blank), then
+// the blanks after it. Points into `commandLine`; an empty text when there are no arguments.
+const char* ArgumentsOf(const char* commandLine);

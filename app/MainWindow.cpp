@@ -1,8 +1,11 @@
 // The main window's procedure: a switchboard from window messages to the application object.
 #include <windows.h>
 
+#include <string>
+
 #include "app/HandedPath.h"
 #include "app/PlayerApp.h"
+#include "playlist/WideText.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -58,6 +61,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_DROPFILES:
         app->DropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
+    case WM_CAPTURECHANGED:
+        app->OnCaptureChanged();
+        return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
@@ -65,6 +71,8 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 void PlayerApp::OnDestroy()
 {
+    // Later starts wait for the next player rather than hand their song to this one.
+    singleInstance.MarkClosing();
     // No frame may start once the window goes: the paint thread ends before the song does.
     EndPaintThread();
     HaltSong();
@@ -77,11 +85,43 @@ void PlayerApp::OnCopyData(const COPYDATASTRUCT* data)
     // The text comes from another process: read no further than the bytes it sent.
     if (data == nullptr || data->lpData == nullptr)
         return;
+    std::string text;
+    if (data->dwData == kHandOverUtf16Tag) {
+        const auto* wide = static_cast<const wchar_t*>(data->lpData);
+        const size_t chars = wcsnlen(wide, data->cbData / sizeof(wchar_t));
+        text = Utf8FromWide(wide, static_cast<int>(chars));
+    } else {
+        // The older 8-bit form, in the system code page.
+        const auto* narrow = static_cast<const char*>(data->lpData);
+        const int bytes = static_cast<int>(strnlen(narrow, data->cbData));
+        const int chars = MultiByteToWideChar(CP_ACP, 0, narrow, bytes, nullptr, 0);
+        std::wstring wide(chars > 0 ? static_cast<size_t>(chars) : 0, L'\0');
+        if (chars > 0)
+            MultiByteToWideChar(CP_ACP, 0, narrow, bytes, &wide[0], chars);
+        text = Utf8FromWide(wide.c_str(), static_cast<int>(wide.size()));
+    }
     char path[kPathChars];
-    if (!PathFromHandedText(static_cast<const char*>(data->lpData), data->cbData, path))
+    if (!PathFromHandedText(text.c_str(), text.size(), path))
         return;
-    AddToPlaylist(path);
-    PlayIfOnlySong();
+    // A start without a song, or with one no plug-in takes, leaves the playing song alone.
+    if (AddToPlaylist(path))
+        PlayIfOnlySong();
+}
+
+void PlayerApp::OnCaptureChanged()
+{
+    // A knob that loses the mouse mid-turn would go on tracking with the cursor hidden, warping
+    // the pointer and turning on every later move: it is let go, its cursor shown again, and
+    // a seek not yet committed is dropped.
+    int32_t seekReleased = 0;
+    {
+        PaintLock paint(*this);
+        volumeKnob.OnMouseUp(0, 0);
+        seekReleased = seekKnob.OnMouseUp(0, 0);
+    }
+    if (seekReleased)
+        InterlockedExchange(&seekPreview, -1);
+    dragger.EndDrag();
 }
 
 void PlayerApp::OnChar(WPARAM character)

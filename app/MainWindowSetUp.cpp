@@ -7,8 +7,10 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 
 #include "app/PlayerApp.h"
+#include "playlist/WideText.h"
 #include "resources/ResourceIds.h"
 #include "skin/GdiHandles.h"
 #include "skin/RegionFromBitmap.h"
@@ -43,11 +45,17 @@ int PlayerApp::LoadSkin(HINSTANCE programInstance)
     currentIndex = 0;
     instance = programInstance;
 
-    const DWORD length = GetModuleFileNameA(nullptr, programDir, kPathChars);
-    if (length == 0 || length >= kPathChars)
+    // In UTF-8: the program may lie in a folder whose name the code page cannot hold.
+    wchar_t program[kPathChars];
+    const DWORD length = GetModuleFileNameW(nullptr, program, kPathChars);
+    const std::string folder = length > 0 && length < kPathChars ? Utf8FromWide(program) : "";
+    if (folder.empty() || folder.size() >= sizeof programDir) {
         programDir[0] = '\0';  // a cut path would name another folder: search the current one
-    else if (char* lastBackslash = std::strrchr(programDir, '\\'))
-        lastBackslash[1] = '\0';
+    } else {
+        std::memcpy(programDir, folder.c_str(), folder.size() + 1);
+        if (char* lastBackslash = std::strrchr(programDir, '\\'))
+            lastBackslash[1] = '\0';
+    }
 
     skinNormal.LoadJpegImage(kJpegSkinNormal);
     skinLit.LoadJpegImage(kJpegSkinLit);

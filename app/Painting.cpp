@@ -211,7 +211,11 @@ void PlayerApp::PresentTimeArea(const char* text)
 
 void PlayerApp::ShowMessage(const char* text, DWORD millis)
 {
-    DrawMessage(text);
-    Sleep(millis);
-    RestoreMessageArea();
+    // A message stands for up to half a second: under the playback lock that would stop the
+    // paint thread for as long, so it waits until the lock is given back.
+    playback.AfterRelease([this, text, millis] {
+        DrawMessage(text);
+        Sleep(millis);
+        RestoreMessageArea();
+    });
 }

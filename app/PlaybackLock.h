@@ -10,6 +10,10 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <functional>
+#include <utility>
+
 class PlaybackLock {
 public:
     PlaybackLock() { InitializeCriticalSection(&section_); }
@@ -17,11 +21,42 @@ public:
     PlaybackLock(const PlaybackLock&) = delete;
     PlaybackLock& operator=(const PlaybackLock&) = delete;
 
-    void Lock() { EnterCriticalSection(&section_); }
-    void Unlock() { LeaveCriticalSection(&section_); }
+    void Lock()
+    {
+        EnterCriticalSection(&section_);
+        if (depth_++ == 0)
+            owner_.store(GetCurrentThreadId());
+    }
+    void Unlock()
+    {
+        std::function<void()> after;
+        if (--depth_ == 0) {
+            owner_.store(0);
+            after.swap(afterRelease_);
+        }
+        LeaveCriticalSection(&section_);
+        if (after)
+            after();
+    }
+
+    // Runs `work` on the calling thread once it gives the lock back entirely, or at once when it
+    // does not hold it: for what takes long without needing the lock (a message that stands for
+    // half a second), so that the other thread is not kept waiting meanwhile. A later request
+    // replaces one still waiting.
+    void AfterRelease(std::function<void()> work)
+    {
+        if (owner_.load() == GetCurrentThreadId()) {
+            afterRelease_ = std::move(work);
+            return;
+        }
+        work();
+    }
 
 private:
     CRITICAL_SECTION section_;
+    int depth_ = 0;                    // the owner's nesting; guarded by section_
+    std::atomic<DWORD> owner_{0};      // the holding thread, 0 while free
+    std::function<void()> afterRelease_;  // guarded by section_
 };
 
 // Holds a PlaybackLock for the guard's scope.

@@ -14,9 +14,11 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "app/HandedPath.h"
 #include "app/PlaybackLock.h"
+#include "app/SingleInstance.h"
 #include "playback/AudioDevice.h"
 #include "playlist/PlayList.h"
 #include "playlist/PlayerCommands.h"
@@ -100,6 +102,10 @@ public:
     char programDir[kPathChars] = {};       // ends in a backslash
     PluginSlot* pluginSlots[kMaxPluginSlots] = {};  // owned
     int32_t pluginCount = 0;
+    SingleInstance singleInstance;    // this process is the player while it holds it
+    // The path the current song's plug-in was handed: kept while the song is open, since a
+    // plug-in may hold on to it as the playlist's own text once was.
+    std::string openedPluginPath;
 
     PlayerApp();
     ~PlayerApp() override;
@@ -107,8 +113,9 @@ public:
     PlayerApp& operator=(const PlayerApp&) = delete;
 
     // Start-up and shut-down.
-    // Returns 1 when the main window was created, 0 when the command line was handed to a
-    // running instance or the window could not be made.
+    // `commandLine` is the program's arguments in UTF-8. Returns 1 when the main window was
+    // created, 0 when the command line was handed to a running instance or the window could not
+    // be made.
     int StartUp(HINSTANCE programInstance, const char* commandLine);
     // Runs until the main window's destruction posts the quit message; returns its exit code.
     int RunMessageLoop();
@@ -127,6 +134,8 @@ public:
     // Window messages, called by MainWndProc.
     void OnDestroy();
     void OnCopyData(const COPYDATASTRUCT* data);
+    // A knob or the dragger lost the mouse to another window (Alt+Tab, a message box).
+    void OnCaptureChanged();
     void OnMouseMove(int32_t x, int32_t y);
     void OnLeftButtonDown(int32_t x, int32_t y);
     void OnLeftButtonUp(int32_t x, int32_t y);
@@ -149,8 +158,8 @@ public:
 
     // Player control: which song plays on which plug-in.
     // Adds a song given by the user (command line, another instance, a drop, the open dialog).
-    // Songs that no plug-in claims are not added.
-    void AddToPlaylist(const char* path);
+    // `path` is UTF-8. Songs that no plug-in claims are not added. 1 when the song was added.
+    int AddToPlaylist(const char* path);
     // Opens and starts the entry at currentIndex on the first plug-in that claims it; returns
     // the plug-in's answer to opening the file, or 0.
     int PlayCurrent();

@@ -9,9 +9,14 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "app/OpenFilter.h"
 #include "app/PlayerApp.h"
+#include "app/PluginPath.h"
 #include "playback/PluginSlot.h"
+#include "playlist/WideText.h"
 
 namespace {
 
@@ -27,7 +32,10 @@ constexpr DWORD kMessageMs = 500;
 constexpr double kProgressTop = -1.570796327;  // the progress pointer straight up
 constexpr LONG kTitleRestart = -100000;         // the next frame starts the title scroll anew
 constexpr int32_t kGlyphAdvance = 12;
-constexpr int kDropPathChars = 259;
+// The dialog's buffer: long enough for the longest path the platform can name.
+constexpr DWORD kDialogPathChars = 32768;
+// No plug-in's extension list is read beyond this many bytes.
+constexpr size_t kExtensionListLimit = 4096;
 
 }  // namespace
 
@@ -46,16 +54,17 @@ int32_t PlayerApp::FindClaimingSlot(const char* path) const
     return -1;
 }
 
-void PlayerApp::AddToPlaylist(const char* path)
+int PlayerApp::AddToPlaylist(const char* path)
 {
     PlaybackGuard guard(playback);
-    if (FindClaimingSlot(path) < 0)
-        return;
+    if (path == nullptr || FindClaimingSlot(path) < 0)
+        return 0;
     if (!playlist.Append(path))
-        return;
+        return 0;
     if (playlist.count == 1)
         currentIndex = 0;
     playlistWindow.PlaylistChanged();
+    return 1;
 }
 
 void PlayerApp::ToggleButton(SkinButton& button)
@@ -69,9 +78,18 @@ int PlayerApp::PlayCurrent()
 {
     PlaybackGuard guard(playback);
     if (playlist.count == 0 || pluginCount == 0) {
-        ShowMessage(kNoFileText, kMessageMs);
+        // Nothing to play: the button must not stay lit as if something did.
+        if (playButton.IsOn())
+            ToggleButton(playButton);
+        ShowMessage(playlist.count == 0 ? kNoSongText : kNoFileText,
+                    playlist.count == 0 ? kShortMessageMs : kMessageMs);
         return 0;
     }
+    // Rows removed from the end can leave the index past the last entry: the last one plays.
+    if (currentIndex >= playlist.count)
+        currentIndex = playlist.count - 1;
+    if (currentIndex < 0)
+        currentIndex = 0;
     if (!playButton.IsOn())
         ToggleButton(playButton);
     PlayListNode* entry = playlist.NodeAt(currentIndex);
@@ -89,7 +107,11 @@ int PlayerApp::PlayCurrent()
         running->StopAndClose();
     currentPlugin = slotIndex;
     PluginSlot* slot = pluginSlots[slotIndex];
-    const int opened = slot->OpenFile(entry->filePath.text);
+    // Plug-ins take 8-bit paths: a name the code page cannot hold goes by its short form, and
+    // one without any such form is not opened at all rather than handed over mangled.
+    const int opened = PluginPathFor(entry->filePath.text, openedPluginPath)
+                           ? slot->OpenFile(openedPluginPath.c_str())
+                           : 0;
     if (opened)
         slot->Start();
     RestoreMessageArea();
@@ -207,70 +229,64 @@ void PlayerApp::PlayIfOnlySong()
 
 void PlayerApp::OpenMediaDialog()
 {
-    // The filter: every plug-in's extension list, one zero-terminated text after the other,
-    // ended by an empty text.
-    char filter[4096] = {};
-    size_t used = 0;
+    std::vector<std::vector<std::string>> extensions;
     {
         PlaybackGuard guard(playback);
         for (int32_t i = 0; i < pluginCount; ++i) {
             const PluginSlot* slot = pluginSlots[i];
-            if (slot == nullptr || !slot->loaded || slot->description.extensions == nullptr)
-                continue;
-            // The list without its closing zero: its extensions with the zero after each.
-            const char* list = slot->description.extensions;
-            size_t length = 0;
-            while (used + length < sizeof filter - 1 && list[length] != '\0')
-                length += std::strlen(list + length) + 1;
-            // A list that would not fit, with the filter's closing zero, is left out, not cut.
-            if (used + length >= sizeof filter - 1)
-                continue;
-            std::memcpy(filter + used, list, length);
-            used += length;
+            if (slot != nullptr && slot->loaded)
+                extensions.push_back(
+                    SplitExtensionList(slot->description.extensions, kExtensionListLimit));
         }
     }
-    filter[used] = '\0';
+    const std::string filterUtf8 = BuildOpenFilter(extensions);
+    const std::wstring filter =
+        WideFromUtf8(filterUtf8.data(), static_cast<int>(filterUtf8.size()));
 
-    char fileName[4096] = {};
-    OPENFILENAMEA dialog = {};
+    std::wstring fileName(kDialogPathChars, L'\0');
+    OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
-    dialog.lpstrFilter = filter;
+    dialog.lpstrFilter = filter.c_str();
     dialog.nFilterIndex = 1;
-    dialog.lpstrFile = fileName;
-    dialog.nMaxFile = sizeof fileName;
-    dialog.lpstrTitle = "Open Corvane Media";
+    dialog.lpstrFile = &fileName[0];
+    dialog.nMaxFile = kDialogPathChars;
+    dialog.lpstrTitle = L"Open Corvane Media";
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     // The dialog runs its own message loop: no lock is held while the user chooses.
-    if (!GetOpenFileNameA(&dialog))
+    if (!GetOpenFileNameW(&dialog))
         return;
-    // A path that does not fit the playlist's buffers would name another file.
-    if (std::strlen(fileName) >= static_cast<size_t>(kPathChars))
-        return;
+    const std::string chosen = Utf8FromWide(fileName.c_str());
 
     PlaybackGuard guard(playback);
-    const int32_t slotIndex = FindClaimingSlot(fileName);
+    const int32_t slotIndex = FindClaimingSlot(chosen.c_str());
     if (slotIndex < 0)
         return;
     // Only the player's idea of the current plug-in moves while nothing plays on it.
     if (!songLoaded)
         currentPlugin = slotIndex;
-    AddToPlaylist(fileName);
+    AddToPlaylist(chosen.c_str());
 }
 
 void PlayerApp::DropFiles(HDROP drop)
 {
-    const UINT fileCount = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    const UINT fileCount = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     {
         PlaybackGuard guard(playback);
+        int added = 0;
         for (UINT i = 0; i < fileCount; ++i) {
-            char path[kDropPathChars] = {};
-            // A name longer than the buffer would come back cut, naming another file: skip it.
-            if (DragQueryFileA(drop, i, nullptr, 0) >= sizeof path)
+            // Asked for its length first: any name arrives whole, however long.
+            const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+            if (length == 0)
                 continue;
-            DragQueryFileA(drop, i, path, sizeof path);
-            AddToPlaylist(path);
+            std::wstring path(length + 1, L'\0');
+            if (DragQueryFileW(drop, i, &path[0], length + 1) != length)
+                continue;
+            path.resize(length);
+            added += AddToPlaylist(Utf8FromWide(path.c_str()).c_str());
         }
-        PlayIfOnlySong();
+        // A drop that added nothing (a folder, a text file) leaves the playing song alone.
+        if (added > 0)
+            PlayIfOnlySong();
     }
     DragFinish(drop);
 }

@@ -5,7 +5,6 @@
 
 #include "app/HandedPath.h"
 #include "app/PlayerApp.h"
-#include "app/SingleInstance.h"
 #include "dialogs/AboutWindow.h"
 #include "playback/HostAudio.h"
 #include "playback/PluginSlot.h"
@@ -30,7 +29,7 @@ int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
                     gSettings.outputDevice};
 
     // The running instance takes the song; this one ends without a window.
-    if (HandOverToRunningInstance(commandLine))
+    if (!singleInstance.ClaimOrHandOver(commandLine))
         return 0;
 
     LoadSkin(programInstance);
@@ -56,14 +55,14 @@ int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
     ShowWindow(w, SW_SHOW);
     UpdateWindow(w);
 
-    if (commandLine[0] == '\0')
-        return 1;
     char path[kPathChars];
-    if (PathFromHandedText(commandLine, std::strlen(commandLine), path)) {
+    if (commandLine[0] != '\0' && PathFromHandedText(commandLine, std::strlen(commandLine), path)) {
         PlaybackGuard guard(playback);
         AddToPlaylist(path);
         PlayCurrent();
     }
+    // Songs of other starts come from now on, after this one's own.
+    singleInstance.MarkReady();
     return 1;
 }
 
@@ -105,4 +104,5 @@ void PlayerApp::CleanUp()
         CloseHandle(paintMutex);
         paintMutex = nullptr;
     }
+    singleInstance.Release();
 }

@@ -17,6 +17,23 @@ constexpr int32_t kMaxChannels = 8;
 constexpr int32_t kMaxSampleRate = 768000;
 // The ring is one allocation; a configuration asking for more than this is refused.
 constexpr uint64_t kMaxRingBytes = 256u << 20;
+// A woken writer leaves Write within microseconds. One still counted inside after this long
+// was terminated there (a plug-in's last resort when its thread will not stop) and never leaves.
+constexpr DWORD kWriterLeaveMs = 1000;
+
+// Counts the calling thread inside Write for the pass's scope.
+class WriterPass {
+public:
+    explicit WriterPass(volatile LONG& count) : count_(count) { InterlockedIncrement(&count_); }
+    ~WriterPass() { InterlockedDecrement(&count_); }
+    WriterPass(const WriterPass&) = delete;
+    WriterPass& operator=(const WriterPass&) = delete;
+
+private:
+    volatile LONG& count_;
+};
+
+bool IsSet(volatile LONG& value) { return InterlockedCompareExchange(&value, 0, 0) != 0; }
 
 // `waveOut` is read by the call-back on the platform's thread while Open and Close change it on
 // another: both sides go through interlocked pointer operations.
@@ -46,7 +63,9 @@ AudioDevice::AudioDevice(const WaveOutApi& waveOutApi)
       nextBuffer(0),
       bufferBytes(0),
       api(&waveOutApi),
-      output()
+      output(),
+      writersInside(0),
+      closing(0)
 {
 }
 
@@ -67,6 +86,9 @@ int32_t AudioDevice::Open(int32_t channels, int32_t sampleRate)
     // Opening over an open stream would lose its handle and ring.
     if (waveOut != nullptr || blockMemory != nullptr)
         Close(1);
+    // A close whose thread was terminated inside it never finished: it must not silence this
+    // stream.
+    InterlockedExchange(&closing, 0);
 
     format = WAVEFORMATEX();
     format.wFormatTag = WAVE_FORMAT_PCM;
@@ -122,14 +144,22 @@ int32_t AudioDevice::Open(int32_t channels, int32_t sampleRate)
 
 int32_t AudioDevice::Write(int32_t length, const void* data, int32_t tag)
 {
+    // Counted before `closing` is read: a close either sees this writer and waits for it, or
+    // this writer sees the close.
+    const WriterPass pass(writersInside);
     // Without a ring (failed open, closed) there is nothing to copy into.
-    if (blockMemory == nullptr || data == nullptr || length < 1 || length > bufferBytes)
+    if (IsSet(closing) || blockMemory == nullptr || data == nullptr || length < 1 ||
+        length > bufferBytes)
         return 0;
 
     // OnDeviceMessage frees the buffer before it signals, and the event stays signalled until a
-    // wait consumes it, so a block finishing between the test and the wait is not missed.
-    while (InterlockedCompareExchange(&freeBuffers, 0, 0) == 0)
+    // wait consumes it, so a block finishing between the test and the wait is not missed. A
+    // close signals it too.
+    while (InterlockedCompareExchange(&freeBuffers, 0, 0) == 0) {
+        if (IsSet(closing))
+            return 0;
         WaitForSingleObject(doneEvent, INFINITE);
+    }
 
     if (nextBuffer >= bufferCount)
         nextBuffer = 0;
@@ -162,6 +192,16 @@ int32_t AudioDevice::Close(int32_t immediate)
             Sleep(static_cast<DWORD>(bufferMillis));
     }
 
+    // No writer may be inside while the ring goes: wake one that waits for a buffer and let it
+    // leave.
+    InterlockedIncrement(&closing);
+    SetEvent(doneEvent);
+    const DWORD start = GetTickCount();
+    while (IsSet(writersInside) && GetTickCount() - start < kWriterLeaveMs)
+        Sleep(1);
+    if (IsSet(writersInside))
+        InterlockedExchange(&writersInside, 0);  // terminated inside: it will never leave
+
     if (waveOut != nullptr) {
         // Reset hands every queued block back (each as WOM_DONE) before it returns, so the
         // headers can be unprepared and the memory freed.
@@ -184,6 +224,7 @@ int32_t AudioDevice::Close(int32_t immediate)
         StoreWaveOut(&waveOut, nullptr);
         api->Close(device);
     }
+    InterlockedDecrement(&closing);
     return 0;
 }
 

@@ -2,11 +2,12 @@
 // ring of buffers allocated once per stream.
 //
 // Threads: a decoder thread calls Open, Write and the draining Close; the thread that stops a
-// plug-in calls the immediate Close (never while a Write runs: the plug-in ends its decoder
-// thread first); the platform calls OnDeviceMessage on its own call-back thread. There is no
-// lock: `freeBuffers` is the one value two threads change, always with interlocked operations,
-// the call-back reads `waveOut` with one, and `doneEvent` wakes a writer that found every buffer
-// queued.
+// plug-in calls the immediate Close; the platform calls OnDeviceMessage on its own call-back
+// thread. There is no lock: `freeBuffers` is the one value two threads change, always with
+// interlocked operations, the call-back reads `waveOut` with one, and `doneEvent` wakes a writer
+// that found every buffer queued. A plug-in may close the output while its own thread is still
+// inside Write: Close then marks itself `closing`, wakes the writer, and frees nothing before
+// `writersInside` is back at 0; a writer that meets a close leaves with 0.
 #pragma once
 
 #include <cstdint>
@@ -40,13 +41,14 @@ public:
 
     // Copies `length` bytes from `data` into the next ring buffer and queues it with `tag`;
     // returns `length`. Waits while every buffer is queued. Queues nothing and returns 0 when no
-    // stream is open, for a block that is empty or longer than one buffer, and when the platform
-    // refuses the block (that buffer then stays free).
+    // stream is open or a close is under way, for a block that is empty or longer than one
+    // buffer, and when the platform refuses the block (that buffer then stays free).
     int32_t Write(int32_t length, const void* data, int32_t tag);
 
     // `immediate` 0: waits (polling every `bufferMillis`) until every queued block has played,
-    // then closes; otherwise discards the queued blocks and closes at once. Releases whatever the
-    // device holds; with nothing open it returns at once. Always 0.
+    // then closes; otherwise discards the queued blocks and closes at once. Either way it first
+    // waits for a writer inside Write to leave. Releases whatever the device holds; with nothing
+    // open it returns at once. Always 0.
     int32_t Close(int32_t immediate);
 
     // The wave-out call-back, registered by Open with the device as instance data: WOM_DONE from
@@ -72,4 +74,6 @@ public:
     int32_t bufferBytes;       // size of each data buffer of the ring
     const WaveOutApi* api;     // borrowed
     AudioOutputConfig output;  // what the next Open builds; set by the owner before it
+    volatile LONG writersInside;  // threads inside Write; interlocked
+    volatile LONG closing;        // closes under way; interlocked
 };

@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <utility>
 
+#include "playlist/WideText.h"
+
 namespace {
 
 // A pointer held this many pixels beyond the first or last visible row scrolls the list by one
@@ -41,10 +43,11 @@ int32_t CorvaneListCtrl::CreateControl(DWORD style, const RECT& box, HWND owner,
 {
     const DWORD fullStyle =
         style | WS_CHILD | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | LBS_OWNERDRAWFIXED;
-    HWND window = CreateWindowExA(0, "LISTBOX", "CorvaneListCtrl", fullStyle, box.left, box.top,
+    // A UTF-16 list box: an 8-bit one would turn every letter outside the code page into '?'.
+    HWND window = CreateWindowExW(0, L"LISTBOX", L"CorvaneListCtrl", fullStyle, box.left, box.top,
                                   box.right - box.left, box.bottom - box.top, owner,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                                  GetModuleHandleA(nullptr), nullptr);
+                                  GetModuleHandleW(nullptr), nullptr);
     if (window == nullptr)
         return 0;
     hwnd = window;
@@ -54,7 +57,7 @@ int32_t CorvaneListCtrl::CreateControl(DWORD style, const RECT& box, HWND owner,
     // The object first, so that the subclass finds it from its very first message.
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     baseWndProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListCtrlProc)));
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListCtrlProc)));
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     return 1;
@@ -116,9 +119,9 @@ int32_t CorvaneListCtrl::DrawItem(const DRAWITEMSTRUCT* item)
         }
     }
     SelectedObject selectedFont(dc, font.Get());
-    if (GetText(static_cast<int32_t>(item->itemID), itemText) != LB_ERR)
+    if (GetWideText(static_cast<int32_t>(item->itemID)) != LB_ERR)
         // No prefix: an ampersand in a file name is a character, not an underline.
-        DrawTextA(dc, itemText, -1, &row, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        DrawTextW(dc, itemText, -1, &row, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     return 1;
 }
 
@@ -161,7 +164,8 @@ void CorvaneListCtrl::RepaintAll(BOOL erase)
 
 LRESULT CorvaneListCtrl::AddString(const char* text)
 {
-    return SendMessageA(hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    const std::wstring wide = WideFromUtf8(text);
+    return SendMessageW(hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 LRESULT CorvaneListCtrl::DeleteString(int32_t index)
@@ -171,7 +175,12 @@ LRESULT CorvaneListCtrl::DeleteString(int32_t index)
 
 LRESULT CorvaneListCtrl::InsertString(int32_t index, const char* text)
 {
-    return SendMessageA(hwnd, LB_INSERTSTRING, static_cast<WPARAM>(index),
+    return InsertWide(index, WideFromUtf8(text).c_str());
+}
+
+LRESULT CorvaneListCtrl::InsertWide(int32_t index, const wchar_t* text)
+{
+    return SendMessageW(hwnd, LB_INSERTSTRING, static_cast<WPARAM>(index),
                         reinterpret_cast<LPARAM>(text));
 }
 
@@ -199,14 +208,21 @@ LRESULT CorvaneListCtrl::GetCurSel() { return SendMessageA(hwnd, LB_GETCURSEL, 0
 
 LRESULT CorvaneListCtrl::ResetContent() { return SendMessageA(hwnd, LB_RESETCONTENT, 0, 0); }
 
-LRESULT CorvaneListCtrl::GetText(int32_t index, char* buffer)
+LRESULT CorvaneListCtrl::GetWideText(int32_t index)
 {
     // LB_GETTEXT knows no buffer size: a row too long for the scratch buffer is not read.
-    const LRESULT length = SendMessageA(hwnd, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    const LRESULT length = SendMessageW(hwnd, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == LB_ERR || length >= kListTextChars)
         return LB_ERR;
-    return SendMessageA(hwnd, LB_GETTEXT, static_cast<WPARAM>(index),
-                        reinterpret_cast<LPARAM>(buffer));
+    return SendMessageW(hwnd, LB_GETTEXT, static_cast<WPARAM>(index),
+                        reinterpret_cast<LPARAM>(itemText));
+}
+
+LRESULT CorvaneListCtrl::GetText(int32_t index, std::string& text)
+{
+    const LRESULT length = GetWideText(index);
+    text = length != LB_ERR ? Utf8FromWide(itemText, static_cast<int>(length)) : std::string();
+    return length;
 }
 
 // ---- The subclass --------------------------------------------------------------------------
@@ -214,9 +230,9 @@ LRESULT CorvaneListCtrl::GetText(int32_t index, char* buffer)
 LRESULT CALLBACK CorvaneListCtrl::ListCtrlProc(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam)
 {
-    auto* ctrl = reinterpret_cast<CorvaneListCtrl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* ctrl = reinterpret_cast<CorvaneListCtrl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (ctrl == nullptr || ctrl->hwnd != window)
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
 
     switch (message) {
     case WM_DESTROY:
@@ -225,7 +241,7 @@ LRESULT CALLBACK CorvaneListCtrl::ListCtrlProc(HWND window, UINT message, WPARAM
     case WM_NCDESTROY: {
         const WNDPROC base = ctrl->baseWndProc;
         ctrl->OnDetach();
-        return CallWindowProcA(base, window, message, wParam, lParam);
+        return CallWindowProcW(base, window, message, wParam, lParam);
     }
     case WM_PAINT:
         return ctrl->OnPaint(wParam, lParam);
@@ -271,7 +287,7 @@ LRESULT CALLBACK CorvaneListCtrl::ListCtrlProc(HWND window, UINT message, WPARAM
 
 LRESULT CorvaneListCtrl::CallBase(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return CallWindowProcA(baseWndProc, hwnd, message, wParam, lParam);
+    return CallWindowProcW(baseWndProc, hwnd, message, wParam, lParam);
 }
 
 LRESULT CorvaneListCtrl::WithoutRedraw(UINT message, WPARAM wParam, LPARAM lParam)
@@ -285,8 +301,8 @@ LRESULT CorvaneListCtrl::WithoutRedraw(UINT message, WPARAM wParam, LPARAM lPara
 
 void CorvaneListCtrl::OnDetach()
 {
-    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(baseWndProc));
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(baseWndProc));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     hwnd = nullptr;
     dropLineShown = 0;
 }
@@ -528,11 +544,11 @@ void CorvaneListCtrl::MoveDraggedEntry(int32_t row, bool upper)
 {
     if (dragSource < 0 || row < 0 || IsNoOpDrop(row, upper))
         return;
-    if (GetText(dragSource, itemText) == LB_ERR)
+    if (GetWideText(dragSource) == LB_ERR)
         return;
     DeleteString(dragSource);
     const int32_t at = row - (dragSource < row ? 1 : 0) + (upper ? 0 : 1);
-    const LRESULT newIndex = InsertString(at, itemText);
+    const LRESULT newIndex = InsertWide(at, itemText);
     if (newIndex < 0) {
         // The row is gone from the list box but not from what the owner keeps.
         Notify(LBN_ERRSPACE);

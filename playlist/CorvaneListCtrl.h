@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "skin/GdiHandles.h"
 
@@ -26,7 +27,7 @@ inline constexpr int kListTextChars = 2048;
 
 class CorvaneListCtrl {
 public:
-    char itemText[kListTextChars] = {};  // scratch for a row's text while drawing or moving it
+    wchar_t itemText[kListTextChars] = {};  // scratch for a row's text while drawing or moving it
     GdiObject<HBRUSH> normalBrush;       // owned, normalBackColour
     GdiObject<HBRUSH> selectedBrush;     // owned, selectedBackColour
     int32_t backgroundOriginX = 0;       // the control's top-left inside backgroundDc's image
@@ -65,7 +66,8 @@ public:
     int32_t MeasureItem(MEASUREITEMSTRUCT* item);
     int32_t EraseBackground(HDC dc);
 
-    // List-box messages, sent to the control itself.
+    // List-box messages, sent to the control itself. Rows are kept in UTF-16, so that any name
+    // shows as it is; the texts given here are UTF-8.
     LRESULT AddString(const char* text);
     LRESULT DeleteString(int32_t index);
     LRESULT InsertString(int32_t index, const char* text);
@@ -76,11 +78,15 @@ public:
     LRESULT GetCount();
     LRESULT GetCurSel();
     LRESULT ResetContent();
-    LRESULT GetText(int32_t index, char* buffer);
+    // Row `index` in UTF-8; LB_ERR when there is no such row.
+    LRESULT GetText(int32_t index, std::string& text);
 
 private:
     static LRESULT CALLBACK ListCtrlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT CallBase(UINT message, WPARAM wParam, LPARAM lParam);
+    // Row `index` into itemText; LB_ERR when there is none or it does not fit.
+    LRESULT GetWideText(int32_t index);
+    LRESULT InsertWide(int32_t index, const wchar_t* text);
     LRESULT WithoutRedraw(UINT message, WPARAM wParam, LPARAM lParam);
     void RepaintAll(BOOL erase);
     LRESULT OnSetCurSel(WPARAM wParam, LPARAM lParam);

@@ -86,7 +86,7 @@ int32_t PlayListWindow::ShowAt(HWND owner, POINT topLeft)
     windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_SAVEBITS;
     windowClass.lpfnWndProc = PlayListWndProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, IDI_APPLICATION);
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconMain));
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.lpszMenuName = "";
     windowClass.lpszClassName = kPlayListWindowClass;
@@ -214,18 +214,16 @@ void PlayListWindow::RemoveSelected()
     const int32_t selected = static_cast<int32_t>(listCtrl.GetCurSel());
     if (selected < 0)
         return;
-    bool playing;
     {
+        // One step: the paint thread's end-of-song advance could otherwise move on to the very
+        // entry between the check and the removal, which would then go while it plays.
         PlaybackHold guard(player);
-        playing = selected == player.CurrentIndex();
+        if (selected == player.CurrentIndex())
+            player.StopSong();
+        // currentIndex keeps its number: it now designates the entry that followed.
+        playlist.RemoveAt(selected);
     }
-    // Stopping may wait for a decoder thread: not under this window's hold of the lock.
-    if (playing)
-        player.StopSong();
     listCtrl.DeleteString(selected);
-    // currentIndex keeps its number: it now designates the entry that followed.
-    PlaybackHold guard(player);
-    playlist.RemoveAt(selected);
 }
 
 void PlayListWindow::ClearAll()

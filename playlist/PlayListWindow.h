@@ -4,8 +4,9 @@
 // The window works on the player's one PlayList directly; row i always shows entry i. It reaches
 // the player only through PlayerCommands. Every change or walk of the list made here holds the
 // player's playback lock, so the paint thread's end-of-song advance never walks a list that is
-// being changed. The lock is never held while a window message is sent or the player is asked
-// to stop or play a song.
+// being changed. The lock is never held while a window message is sent, nor while the player is
+// asked to play a song; removing the playing row stops it under the lock, so that the check and
+// the removal are one step.
 #pragma once
 
 #include <windows.h>

@@ -14,7 +14,8 @@ public:
 
     // The player's playback lock (recursive). Held around every walk or change of the playlist
     // and every read of the current index; never while a window message is sent or a song is
-    // stopped or played.
+    // played. Removing the playing row stops it under the lock: the check and the removal are
+    // one step.
     virtual void LockPlayback() = 0;
     virtual void UnlockPlayback() = 0;
     // The entry the player plays or would play next, 0-based; the caller holds the lock.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 // libjpeg's headers need FILE and size_t first, and are C.
 extern "C" {
@@ -37,7 +38,8 @@ void OnFatalJpegError(j_common_ptr info) {
 struct DecodeJob {
     jpeg_decompress_struct info;
     FatalErrorManager errors;
-    std::FILE* file;
+    const uint8_t* data;
+    size_t size;
     uint8_t* volatile pixels;
 };
 
@@ -55,9 +57,9 @@ void StoreScanline(const DecodeJob& job, const JSAMPLE* line, uint32_t row) {
     // Any other component count leaves the row unwritten.
 }
 
-// The decoding proper, from the open file to the finished buffer. Kept apart from
-// DecodeJpegFile so that the frame holding the jump point has no objects with destructors.
-// Returns the buffer (owned by the caller) or null; closes the file either way.
+// The decoding proper, from the bytes to the finished buffer. Kept apart from DecodeJpegMemory
+// so that the frame holding the jump point has no objects with destructors. Returns the buffer
+// (owned by the caller) or null.
 uint8_t* RunDecode(DecodeJob& job, int32_t& width, int32_t& height, JpegAlert alert) {
     job.info.err = jpeg_std_error(&job.errors.pub);
     job.errors.pub.error_exit = OnFatalJpegError;
@@ -66,7 +68,6 @@ uint8_t* RunDecode(DecodeJob& job, int32_t& width, int32_t& height, JpegAlert al
     if (setjmp(job.errors.jump) != 0) {
         // A fatal error inside libjpeg came back here through OnFatalJpegError.
         jpeg_destroy_decompress(&job.info);
-        std::fclose(job.file);
         std::free(job.pixels);
         width = 0;
         height = 0;
@@ -76,7 +77,8 @@ uint8_t* RunDecode(DecodeJob& job, int32_t& width, int32_t& height, JpegAlert al
     // The macro passes the library version and structure size that this build was compiled
     // against; libjpeg refuses any other.
     jpeg_create_decompress(&job.info);
-    jpeg_stdio_src(&job.info, job.file);
+    // An empty buffer is refused by libjpeg itself, as "Empty input file", like an empty file.
+    jpeg_mem_src(&job.info, job.data, static_cast<unsigned long>(job.size));
     jpeg_read_header(&job.info, TRUE);
     jpeg_start_decompress(&job.info);
 
@@ -86,7 +88,6 @@ uint8_t* RunDecode(DecodeJob& job, int32_t& width, int32_t& height, JpegAlert al
     if (job.pixels == nullptr) {
         if (alert != nullptr) alert(kJpegOutOfMemoryText, kJpegErrorCaption, true);
         jpeg_destroy_decompress(&job.info);
-        std::fclose(job.file);
         return nullptr;
     }
     width = static_cast<int32_t>(job.info.output_width);
@@ -102,11 +103,23 @@ uint8_t* RunDecode(DecodeJob& job, int32_t& width, int32_t& height, JpegAlert al
 
     jpeg_finish_decompress(&job.info);
     jpeg_destroy_decompress(&job.info);
-    std::fclose(job.file);
     return job.pixels;
 }
 
 }  // namespace
+
+ByteBuffer DecodeJpegMemory(const uint8_t* data, size_t size, int32_t& width, int32_t& height,
+                            JpegAlert alert) {
+    width = 0;
+    height = 0;
+    // libjpeg reads at most `unsigned long` bytes from memory; no picture of the program is near.
+    if (size > static_cast<size_t>(static_cast<unsigned long>(-1))) return nullptr;
+    static const uint8_t kNothing = 0;
+    DecodeJob job{};
+    job.data = data != nullptr ? data : &kNothing;
+    job.size = data != nullptr ? size : 0;
+    return ByteBuffer(RunDecode(job, width, height, alert));
+}
 
 ByteBuffer DecodeJpegFile(const char* path, int32_t& width, int32_t& height, JpegAlert alert) {
     width = 0;
@@ -120,9 +133,12 @@ ByteBuffer DecodeJpegFile(const char* path, int32_t& width, int32_t& height, Jpe
         }
         return nullptr;
     }
-    DecodeJob job{};
-    job.file = file;
-    return ByteBuffer(RunDecode(job, width, height, alert));
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[16384];
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    std::fclose(file);
+    return DecodeJpegMemory(bytes.data(), bytes.size(), width, height, alert);
 }
 
 int32_t PaddedRowBytes(int32_t width, int32_t bitsPerPixel) {

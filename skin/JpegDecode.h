@@ -1,11 +1,12 @@
 // Decoding the program's JPEG pictures with libjpeg, and the pixel shuffling that turns the
 // decoded rows into the top-down, 4-byte-aligned rows of a device-independent bitmap.
 //
-// Portable: the Windows side (JpegResource.h) writes a resource to a temporary file, decodes it
-// here and hands the rows to the platform. Failures are shown to the user through a JpegAlert,
+// Portable: the Windows side (JpegResource.h) decodes a resource's bytes here, straight from
+// memory, and hands the rows to the platform. Failures are shown to the user through a JpegAlert,
 // which in the program is a message box and in the native tests a recorder.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -36,6 +37,12 @@ using ByteBuffer = std::unique_ptr<uint8_t[], FreeBytes>;
 // message, "JPEG Fatal Error", stop icon). libjpeg's objects are destroyed and the file is
 // closed before returning.
 ByteBuffer DecodeJpegFile(const char* path, int32_t& width, int32_t& height, JpegAlert alert);
+
+// The same for a picture held in memory (`size` bytes at `data`, which may be null when `size`
+// is 0): no file is opened, so the open failure cannot occur; no bytes at all is libjpeg's
+// fatal "Empty input file".
+ByteBuffer DecodeJpegMemory(const uint8_t* data, size_t size, int32_t& width, int32_t& height,
+                            JpegAlert alert);
 
 // Bytes in one row of a device-independent bitmap: rows are padded to a multiple of 4 bytes.
 // A 177-pixel row of 24-bit pixels takes 532 bytes (531 of pixels and one of padding).

@@ -1,9 +1,7 @@
 // Loading the program's JPEG pictures (resource type "JPEG") as screen-compatible bitmaps.
 //
-// libjpeg reads from a standard file stream, so the resource goes through the temporary file
-// "jpegtemp.inout" in the user's temporary directory, which is deleted again after every load.
-// Its name is fixed: two loads must never run at the same time (all loading happens on the
-// thread that creates the windows).
+// The resource is decoded where it lies in the program's memory: no temporary file, which
+// several players starting at once would otherwise share and tear.
 #pragma once
 
 #include <windows.h>
@@ -12,12 +10,9 @@
 
 #include "skin/JpegDecode.h"
 
-inline constexpr char kJpegTempFileName[] = "jpegtemp.inout";
-
 // Returns a new bitmap compatible with the screen holding the decoded picture, or null. The
-// caller owns the bitmap. Silent failures: no temporary directory, or a temporary file that
-// cannot be created. Every other failure shows its message box first (see DecodeJpegFile); a
-// resource that does not exist gives an empty file and libjpeg's "empty input" fatal error.
+// caller owns the bitmap. Every failure shows its message box first (see DecodeJpegMemory); a
+// resource that does not exist decodes as no bytes: libjpeg's "empty input" fatal error.
 HBITMAP LoadJpegResource(int32_t resourceId);
 
 // DecodeJpegFile with the program's message boxes: no owner window, an OK button and, for the

@@ -67,3 +67,11 @@ TEST(HandedPathTest, UnterminatedTextIsReadOnlyUpToItsLength)
 }
 
 }  // namespace
+
+TEST(HandedPathTest, ArgumentsFollowTheProgramsName)
+{
+    EXPECT_STREQ("\"D:\\Музыка\\夜.mp3\"",
+                 ArgumentsOf("\"C:\\Program Files\\Corvane.exe\"  \"D:\\Музыка\\夜.mp3\""));
+    EXPECT_STREQ("song.mp3", ArgumentsOf("Corvane.exe song.mp3"));
+    EXPECT_STREQ("", ArgumentsOf("\"C:\\a b\\Corvane.exe"));
+}

@@ -506,3 +506,51 @@ TEST_F(MainWindowTest, DISABLED_MeasurePaintFramePeriod)
     std::printf("paint frames: %zu, period median %.1f ms, 95th percentile %.1f ms\n",
                 periods.size(), periods[periods.size() / 2], periods[periods.size() * 95 / 100]);
 }
+
+TEST_F(MainWindowTest, RefusedSongsMessageLeavesTheTitleScrolling)
+{
+    // The paint thread moves the title every frame; it used to wait for the playback lock while
+    // "No File!" stood under it, and the window froze for half a second.
+    TestPlugin()->openFileResult = 0;
+    LoadTestSongs(1);
+    std::thread user([] { app.PlayCurrent(); });
+    ASSERT_TRUE(PumpUntil([] { return TimeAreaShows(ExpectedMessage("No File!")); }, 1000));
+    const LONG scrollAtMessage = app.titleScroll;
+    Sleep(300);
+    EXPECT_LE(app.titleScroll, scrollAtMessage - 10) << "the paint thread stood still";
+    user.join();
+}
+
+TEST_F(MainWindowTest, KnobThatLosesTheMouseLetsGoAndShowsTheCursor)
+{
+    LoadTestSongs(1);
+    app.PlayCurrent();
+    const HWND w = app.window.load();
+    const int cursorShown = ShowCursor(TRUE) - 1;
+    ShowCursor(FALSE);
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(kVolumePoint.x, kVolumePoint.y));
+    ASSERT_EQ(1, app.volumeKnob.tracking);
+    // Alt+Tab: another window takes the mouse.
+    HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, 0, 0, 0, 0);
+    SetCapture(other);
+    DestroyWindow(other);
+    EXPECT_EQ(0, app.volumeKnob.tracking);
+    EXPECT_EQ(cursorShown, ShowCursor(TRUE) - 1) << "the cursor stays hidden";
+    ShowCursor(FALSE);
+    const int32_t volume = TestPlugin()->lastVolume;
+    SendMessageA(w, WM_MOUSEMOVE, 0, MAKELPARAM(kVolumePoint.x + 10, kVolumePoint.y - 20));
+    EXPECT_EQ(volume, TestPlugin()->lastVolume) << "a later move turned the volume";
+}
+
+TEST_F(MainWindowTest, PlayAfterTheLastRowWentPlaysTheLastEntry)
+{
+    LoadTestSongs(2);
+    {
+        PlaybackGuard guard(app.playback);
+        app.currentIndex = 2;  // where removing the current last row leaves it
+    }
+    ClickAt(kPlayPoint.x, kPlayPoint.y);
+    EXPECT_EQ(1, OpenCount());
+    EXPECT_STREQ(TestSongPath(2).c_str(), TestPlugin()->lastPath);
+    EXPECT_EQ(1, app.songLoaded) << "the play button is lit with nothing playing";
+}

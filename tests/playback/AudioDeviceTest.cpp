@@ -2,6 +2,7 @@
 // and immediate closes, and the failure paths. No sound device is involved.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -474,3 +475,22 @@ TEST_F(AudioDeviceTest, WriterAndCallbackRaceLosesNothing)
 }
 
 }  // namespace
+
+// Found by review: a plug-in that closes its output while its own thread waits in Write made
+// the writer copy into a freed ring. Now the writer comes back with 0.
+TEST_F(AudioDeviceTest, CloseWhileAWriterWaitsForABufferReturnsTheWriterEmptyHanded)
+{
+    ASSERT_EQ(1, device.Open(2, 44100));
+    WriteBlocks(8);
+    const std::string ninth = Pattern(4608, 9);
+    auto writer =
+        std::async(std::launch::async, [&] { return device.Write(4608, ninth.data(), 9); });
+    ASSERT_EQ(std::future_status::timeout, writer.wait_for(kStillBlocked));
+    auto closed = std::async(std::launch::async, [&] { return device.Close(1); });
+    ASSERT_EQ(std::future_status::ready, writer.wait_for(kReturnsWithin)) << "the writer hangs";
+    EXPECT_EQ(0, writer.get());
+    ASSERT_EQ(std::future_status::ready, closed.wait_for(kReturnsWithin));
+    EXPECT_EQ(nullptr, device.blockMemory);
+    const Names names = fake.CallNames();
+    EXPECT_EQ(8, std::count(names.begin(), names.end(), std::string("Write")));
+}

@@ -72,7 +72,7 @@ public:
     std::vector<std::string> Rows()
     {
         std::vector<std::string> rows;
-        char text[kListTextChars];
+        std::string text;
         for (int32_t i = 0; i < ctrl.GetCount(); ++i)
             rows.push_back(ctrl.GetText(i, text) != LB_ERR ? text : "?");
         return rows;

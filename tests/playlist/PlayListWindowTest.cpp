@@ -148,7 +148,7 @@ protected:
     std::vector<std::string> Rows()
     {
         std::vector<std::string> rows;
-        char text[kListTextChars];
+        std::string text;
         for (int32_t i = 0; i < List().GetCount(); ++i)
             rows.push_back(List().GetText(i, text) != LB_ERR ? text : "?");
         return rows;
@@ -404,3 +404,15 @@ TEST_F(PlayListWindowTest, RowsArePrintedOnTheSkinTheSelectedOneInTheSelectionCo
 }
 
 }  // namespace
+
+TEST_F(PlayListWindowTest, WindowCarriesTheProgramsIcon)
+{
+    // Found by review: the class icon was asked of the program with a system icon's number, so
+    // the task switcher showed none.
+    Open();
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(GetClassLongPtrA(Window().hwnd, GCLP_HICON)),
+                            &info));
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+}

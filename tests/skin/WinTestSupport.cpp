@@ -80,7 +80,7 @@ TestWindow::~TestWindow() {
 std::string JpegTempFilePath() {
     char path[MAX_PATH + 32] = {};
     const DWORD length = GetTempPathA(MAX_PATH, path);
-    return std::string(path, length) + kJpegTempFileName;
+    return std::string(path, length) + "jpegtemp.inout";
 }
 
 bool FileExists(const std::string& path) {

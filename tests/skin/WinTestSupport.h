@@ -33,6 +33,7 @@ private:
     HWND window_ = nullptr;
 };
 
-// The temporary directory's "jpegtemp.inout".
+// The temporary directory's "jpegtemp.inout", where older players put every picture they
+// loaded, and where several of them starting at once tore each other's skin.
 std::string JpegTempFilePath();
 bool FileExists(const std::string& path);
