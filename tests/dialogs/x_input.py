@@ -11,6 +11,7 @@ for the file. Uses libX11 and libXtst through
 ctypes (the installed xdotool does not move this server's pointer).
 """
 import ctypes
+import os
 import sys
 import time
 
@@ -67,8 +68,11 @@ def main():
             x11.XCloseDisplay(ctypes.c_void_p(display))
     except (RuntimeError, ValueError, IndexError) as error:
         outcome = 'x_input: %s' % error
-    with open(done_file, 'w') as done:
+    # Written aside and renamed into place: the waiting program polls for the file, and one
+    # that found it created but not yet written would read an empty outcome as a failure.
+    with open(done_file + '.part', 'w') as done:
         done.write(outcome)
+    os.replace(done_file + '.part', done_file)
 
 
 if __name__ == '__main__':
