@@ -123,6 +123,9 @@ int32_t PluginSlot::StopAndClose()
 {
     if (!loaded)
         return 0;
+    // The closed song's info says nothing any more. Kept valid, a position it reported past its
+    // length would end "the current song" again at every frame of the paint thread.
+    infoValid = 0;
     if (record.Stop != nullptr)
         record.Stop(&record);
     if (record.CloseFile != nullptr)

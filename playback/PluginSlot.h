@@ -48,7 +48,7 @@ public:
     // second; -1 when there is none.
     int32_t GetPosition();
     int32_t GetLength();
-    // Stop, then CloseFile; 1 when loaded.
+    // Stop, then CloseFile; 1 when loaded. The song's info is no longer valid afterwards.
     int32_t StopAndClose();
     int32_t PressButton();
     // These three need kPluginFlagOptionalEntries in the description.
@@ -61,7 +61,7 @@ public:
     PluginRecord record;          // shared with the plug-in for the life of the program
     HMODULE module;               // the library; never freed
     PluginFileInfo info;          // filled by the plug-in's GetFileInfo
-    int32_t infoValid;            // `info` was filled when the song started
+    int32_t infoValid;            // `info` was filled when the song started; cleared when it stops
     int32_t loaded;               // the exports were bound and Initialise was called
     PluginDescription description;
     PluginQueryFn query;

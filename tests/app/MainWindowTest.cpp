@@ -27,65 +27,8 @@ constexpr POINT kPreviousPoint = {18, 224};
 constexpr POINT kPlayPoint = {32, 254};
 constexpr POINT kSeekPoint = {119, 136};
 constexpr POINT kVolumePoint = {159, 155};
-constexpr RECT kTimeRect = {65, 200, 160, 220};
 
 PlayerApp& app = gPlayerApp;
-
-// The resting skin with `draw` done over it, as the window would show it.
-Pixels OverRestingSkin(const std::function<void(HDC)>& draw)
-{
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP canvas = CreateCompatibleBitmap(app.skinNormal.dc, app.windowWidth, app.windowHeight);
-    HGDIOBJ prior = SelectObject(dc, canvas);
-    BitBlt(dc, 0, 0, app.windowWidth, app.windowHeight, app.skinNormal.dc, 0, 0, SRCCOPY);
-    draw(dc);
-    Pixels pixels(dc, app.windowWidth, app.windowHeight);
-    SelectObject(dc, prior);
-    DeleteObject(canvas);
-    DeleteDC(dc);
-    return pixels;
-}
-
-// The time display as DrawTime draws `text`.
-Pixels ExpectedTime(const char* text)
-{
-    return OverRestingSkin([text](HDC dc) {
-        SelectClipRgn(dc, app.timeRegion);
-        SetTextColor(dc, RGB(0x00, 0xF0, 0x10));
-        SetBkColor(dc, RGB(0x00, 0x22, 0x10));
-        SetBkMode(dc, OPAQUE);
-        RECT rect = kTimeRect;
-        DrawTextA(dc, text, -1, &rect, DT_LEFT | DT_TOP);
-    });
-}
-
-// The time display with a message in the skin's font.
-Pixels ExpectedMessage(const char* text)
-{
-    return OverRestingSkin([text](HDC dc) {
-        RECT box;
-        GetRgnBox(app.timeRegion, &box);
-        app.skinFont.DrawString(dc, text, 40, (box.top + box.bottom) / 2);
-    });
-}
-
-// Pixels of the time display (inside its region) that differ between two pictures.
-int TimeAreaDifferences(const Pixels& a, const Pixels& b)
-{
-    RECT box;
-    GetRgnBox(app.timeRegion, &box);
-    int differences = 0;
-    for (int y = box.top; y < box.bottom; ++y)
-        for (int x = box.left; x < box.right; ++x)
-            if (PtInRegion(app.timeRegion, x, y) && a.At(x, y) != b.At(x, y))
-                ++differences;
-    return differences;
-}
-
-bool TimeAreaShows(const Pixels& expected)
-{
-    return TimeAreaDifferences(WindowPixels(app), expected) == 0;
-}
 
 // Plays test songs 1..count from the start of a fresh playlist.
 void LoadTestSongs(int count)
@@ -97,24 +40,6 @@ void LoadTestSongs(int count)
 int OpenCount()
 {
     return static_cast<int>(std::count(TestPlugin()->log, TestPlugin()->log + TestPlugin()->logLength, 'o'));
-}
-
-// A shell drop of `paths` as the shell hands it to a window.
-HDROP MakeDrop(const std::vector<std::string>& paths)
-{
-    size_t chars = 1;
-    for (const std::string& path : paths)
-        chars += path.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars);
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    char* text = reinterpret_cast<char*>(drop + 1);
-    for (const std::string& path : paths) {
-        std::memcpy(text, path.c_str(), path.size() + 1);
-        text += path.size() + 1;
-    }
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
 }
 
 // Live GDI objects of this process. Wine's GetGuiResources counts none, so they are counted in
@@ -183,7 +108,7 @@ TEST_F(MainWindowTest, WindowTakesTheSkinsSizeAndOutline)
 
 TEST_F(MainWindowTest, TimeShowsMinutesAndSecondsOfThePosition)
 {
-    TestPlugin()->reportedInfo.lengthA = 600000;
+    TestPlugin()->reportedInfo.lengthA = 900000;  // 15 minutes: every position below is in the song
     TestPlugin()->reportedInfo.positionA = 65400;
     LoadTestSongs(1);
     app.PlayCurrent();

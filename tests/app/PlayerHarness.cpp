@@ -1,6 +1,10 @@
 #include "tests/app/PlayerHarness.h"
 
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include "settings/Settings.h"
 #include "skin/Surface.h"
@@ -119,3 +123,75 @@ POINT CentreOf(const SkinButton& control)
     return {(control.bounds.left + control.bounds.right) / 2,
             (control.bounds.top + control.bounds.bottom) / 2};
 }
+
+Pixels OverRestingSkin(const std::function<void(HDC)>& draw)
+{
+    const PlayerApp& app = gPlayerApp;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP canvas = CreateCompatibleBitmap(app.skinNormal.dc, app.windowWidth, app.windowHeight);
+    HGDIOBJ prior = SelectObject(dc, canvas);
+    BitBlt(dc, 0, 0, app.windowWidth, app.windowHeight, app.skinNormal.dc, 0, 0, SRCCOPY);
+    draw(dc);
+    Pixels pixels(dc, app.windowWidth, app.windowHeight);
+    SelectObject(dc, prior);
+    DeleteObject(canvas);
+    DeleteDC(dc);
+    return pixels;
+}
+
+Pixels ExpectedTime(const char* text)
+{
+    return OverRestingSkin([text](HDC dc) {
+        SelectClipRgn(dc, gPlayerApp.timeRegion);
+        SetTextColor(dc, RGB(0x00, 0xF0, 0x10));
+        SetBkColor(dc, RGB(0x00, 0x22, 0x10));
+        SetBkMode(dc, OPAQUE);
+        RECT rect = {65, 200, 160, 220};
+        DrawTextA(dc, text, -1, &rect, DT_LEFT | DT_TOP);
+    });
+}
+
+Pixels ExpectedMessage(const char* text)
+{
+    return OverRestingSkin([text](HDC dc) {
+        RECT box;
+        GetRgnBox(gPlayerApp.timeRegion, &box);
+        gPlayerApp.skinFont.DrawString(dc, text, 40, (box.top + box.bottom) / 2);
+    });
+}
+
+int TimeAreaDifferences(const Pixels& a, const Pixels& b)
+{
+    const HRGN region = gPlayerApp.timeRegion;
+    RECT box;
+    GetRgnBox(region, &box);
+    int differences = 0;
+    for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x)
+            if (PtInRegion(region, x, y) && a.At(x, y) != b.At(x, y))
+                ++differences;
+    return differences;
+}
+
+bool TimeAreaShows(const Pixels& expected)
+{
+    return TimeAreaDifferences(WindowPixels(gPlayerApp), expected) == 0;
+}
+
+HDROP MakeDrop(const std::vector<std::string>& paths)
+{
+    size_t chars = 1;
+    for (const std::string& path : paths)
+        chars += path.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    char* text = reinterpret_cast<char*>(drop + 1);
+    for (const std::string& path : paths) {
+        std::memcpy(text, path.c_str(), path.size() + 1);
+        text += path.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+

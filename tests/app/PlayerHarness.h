@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,20 @@ void ResetTestPlugin();
 std::string TestSongPath(int number);
 // A real song that Fluxdec plays (made by the build, five of them).
 std::string RealSongPath(int number);
+
+// The resting skin with `draw` done over it, as the window would show it.
+Pixels OverRestingSkin(const std::function<void(HDC)>& draw);
+// The time display as the player draws the time `text` ("01:05").
+Pixels ExpectedTime(const char* text);
+// The time display with a message in the skin's font.
+Pixels ExpectedMessage(const char* text);
+// Pixels of the time display (inside its region) that differ between two pictures.
+int TimeAreaDifferences(const Pixels& a, const Pixels& b);
+// The window's time display shows exactly `expected`.
+bool TimeAreaShows(const Pixels& expected);
+
+// A shell drop of `paths` (8-bit) as the shell hands it to a window; the window frees it.
+HDROP MakeDrop(const std::vector<std::string>& paths);
 
 // Starts gPlayerApp with `commandLine` once per test program; later calls return at once.
 void StartPlayer(const char* commandLine = "");

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -127,6 +128,8 @@ protected:
         ASSERT_EQ(record_.OpenFile(&record_, path.c_str()), 1);
         ASSERT_EQ(record_.Start(&record_), 1);
         ASSERT_EQ(WaitForSingleObject(host_.closedByThread, 20000), WAIT_OBJECT_0);
+        // A change of format drains the output too: the song is over when the thread says so.
+        for (int i = 0; i < 2000 && record_.IsPlaying(&record_); ++i) Sleep(5);
         record_.Stop(&record_);
         EXPECT_EQ(record_.CloseFile(&record_), 1);
     }
@@ -183,25 +186,74 @@ TEST_F(Plugin, DescriptionRecordAndFileInfo) {
     ASSERT_NE(d, nullptr);
     EXPECT_STREQ(d->title, "Corvane - Fluxdec Player");
     EXPECT_EQ(std::memcmp(d->extensions, "mp3\0\0", 5), 0);
-    EXPECT_EQ(d->flags, 0);
+    EXPECT_EQ(d->flags, kPluginFlagOptionalEntries);
     EXPECT_EQ(d->spare16, 5);
     EXPECT_EQ(record_.reserved24, 0);
     EXPECT_TRUE(record_.OpenFile && record_.CloseFile && record_.Start && record_.Stop && record_.Seek &&
                 record_.GetFileInfo);
-    EXPECT_TRUE(!record_.OnButton && !record_.IsPlaying && !record_.SetVolume && !record_.GetVisualData);
+    EXPECT_TRUE(record_.IsPlaying && record_.SetVolume && record_.GetVisualData && !record_.OnButton);
     EXPECT_NE(record_.pluginState, nullptr);
 
     PluginFileInfo info;
     std::memset(&info, 0x55, sizeof info);
     ASSERT_EQ(record_.GetFileInfo(&record_, &info), 1);
     EXPECT_EQ(info.fileType, 0);
-    EXPECT_STREQ(info.title, "A WAVE FILE");
+    EXPECT_STREQ(info.title, "") << "no song, no title";
     EXPECT_EQ(info.lengthA, -1);
     EXPECT_EQ(info.positionA, -1);
     EXPECT_EQ(info.lengthB, -1);
     EXPECT_EQ(info.positionB, -1);
     EXPECT_EQ(record_.GetFileInfo(&record_, nullptr), 0);
-    EXPECT_EQ(record_.Seek(&record_, 1000, kSeekFormA), 1);
+    EXPECT_EQ(record_.IsPlaying(&record_), 0);
+}
+
+TEST_F(Plugin, LengthPositionAndTheEndOfASong) {
+    // 40 frames of MPEG-1 at 44.1 kHz without a gapless tag: 46080 samples, 1044 ms.
+    host_.writeDelayMs = 5;
+    ASSERT_EQ(record_.OpenFile(&record_, WriteFile(Frames(MakeHeader(1, 9, 0, 0), 40)).c_str()), 1);
+    PluginFileInfo info;
+    ASSERT_EQ(record_.GetFileInfo(&record_, &info), 1);
+    EXPECT_EQ(info.lengthA, 1044);
+    EXPECT_EQ(info.lengthB, 46080);
+    EXPECT_EQ(info.positionA, 0);
+    EXPECT_EQ(record_.IsPlaying(&record_), 0);
+    ASSERT_EQ(record_.Start(&record_), 1);
+    EXPECT_EQ(record_.IsPlaying(&record_), 1);
+    // The position is the block the device plays: the eighth-last written, never past the length.
+    int32_t last = 0;
+    while (WaitForSingleObject(host_.closedByThread, 0) == WAIT_TIMEOUT) {
+        ASSERT_EQ(record_.GetFileInfo(&record_, &info), 1);
+        EXPECT_GE(info.positionA, last);
+        EXPECT_LE(info.positionA, info.lengthA);
+        EXPECT_LE(info.positionB, std::max(0, int32_t(host_.writes) - 7) * 1152);
+        last = info.positionA;
+        Sleep(1);
+    }
+    // Once the drained close has returned, the position passes the length: the song is over.
+    for (int i = 0; i < 100 && record_.IsPlaying(&record_); ++i) Sleep(10);
+    EXPECT_EQ(record_.IsPlaying(&record_), 0);
+    ASSERT_EQ(record_.GetFileInfo(&record_, &info), 1);
+    EXPECT_EQ(info.positionA, 1045);
+    EXPECT_EQ(info.positionB, 46081);
+    record_.Stop(&record_);
+    record_.CloseFile(&record_);
+}
+
+TEST_F(Plugin, SeekHandsThePlaceToTheThreadWhichDropsTheQueuedAudio) {
+    host_.writeDelayMs = 20;  // a full device: the thread waits in every write
+    ASSERT_EQ(record_.OpenFile(&record_, WriteFile(Frames(MakeHeader(1, 9, 0, 0), 200)).c_str()), 1);
+    ASSERT_EQ(record_.Start(&record_), 1);
+    while (host_.writes < 3) Sleep(1);
+    ASSERT_EQ(record_.Seek(&record_, 190 * 1152, kSeekFormB), 1);  // the start of frame 190
+    const size_t writtenAtTheSeek = size_t(host_.writes.load());
+    ASSERT_EQ(WaitForSingleObject(host_.closedByThread, 10000), WAIT_OBJECT_0);
+    // The old place's queue is discarded at once and the output opened again for the new one.
+    const std::vector<std::string> calls = host_.Calls();
+    const std::vector<std::string> expect = {"open 44100 2 0", "close 1", "open 44100 2 0", "close 0"};
+    EXPECT_EQ(calls, expect);
+    EXPECT_LE(size_t(host_.writes.load()), writtenAtTheSeek + 1 + 10) << "only the last ten frames after the seek";
+    record_.Stop(&record_);
+    record_.CloseFile(&record_);
 }
 
 TEST_F(Plugin, StopWithoutStartClosesTheOutputAtOnce) {
@@ -238,6 +290,17 @@ TEST_F(Plugin, LsfAndMonoFramesAreWritten) {
     PlayToEnd(WriteFile(Frames(MakeHeader(1, 9, 1, 3), 2)));  // 48 kHz mono
     EXPECT_EQ(host_.Calls().front(), "open 48000 1 0");
     EXPECT_EQ(host_.writeSizes, std::vector<int32_t>(2, 2304));
+}
+
+TEST_F(Plugin, AFormatChangeMidStreamDrainsTheOutputAndOpensItAgain) {
+    // Two files joined: 44.1 kHz stereo, then 22.05 kHz mono. Played on in the first format, the
+    // rest came out at the wrong speed and pitch.
+    std::vector<uint8_t> joined = Frames(MakeHeader(1, 9, 0, 0), 3);
+    Append(joined, Frames(MakeHeader(0, 8, 0, 3), 2));
+    PlayToEnd(WriteFile(joined));
+    const std::vector<std::string> expect = {"open 44100 2 0", "close 0", "open 22050 1 0", "close 0", "close 1"};
+    EXPECT_EQ(host_.Calls(), expect);
+    EXPECT_EQ(host_.writeSizes, (std::vector<int32_t>{4608, 4608, 4608, 1152, 1152}));
 }
 
 TEST_F(Plugin, FileWithoutFramesOnlyClosesTheOutput) {

@@ -146,6 +146,12 @@ struct MemoryInput {
         in->pos += n;
         return int32_t(n);
     }
+    static bool Seek(void* context, int64_t offset) {
+        MemoryInput* in = static_cast<MemoryInput*>(context);
+        if (offset < 0 || size_t(offset) > in->data.size()) return false;
+        in->pos = size_t(offset);
+        return true;
+    }
 };
 
 inline void Append(std::vector<uint8_t>& to, const std::vector<uint8_t>& from) {

@@ -281,6 +281,21 @@ TEST_F(PluginSlotTest, FailedInfoIsNotValid)
     EXPECT_EQ("", Log()) << "nothing is asked while the info is not valid";
 }
 
+// Fault: a song's info stayed valid after StopAndClose, so a position reported past the length
+// ended the halted song again at every frame, for ever.
+TEST_F(PluginSlotTest, StopAndCloseEndsTheSongsInfo)
+{
+    PluginSlot slot;
+    LoadSlot(slot);
+    control->reportedInfo = {0, kTestPluginSongTitle, 1000, 1001, -1, -1};
+    ASSERT_EQ(1, slot.Start());
+    ASSERT_GT(slot.GetPosition(), slot.GetLength());
+    EXPECT_EQ(1, slot.StopAndClose());
+    EXPECT_EQ(0, slot.infoValid);
+    EXPECT_EQ(-1, slot.GetPosition());
+    EXPECT_EQ(-1, slot.GetLength());
+}
+
 // A failed open or start leaves infoValid as it was: the caller does not start after a failed
 // open, and a failed start keeps the previous song's state.
 TEST_F(PluginSlotTest, FailedOpenOrStartKeepsInfoValid)

@@ -1,31 +1,60 @@
-// The command line of both fluxdec tools: `fluxdec IN.mp3 OUT.wav` or `fluxdec --raw IN.mp3 OUT|-`.
+// The command line of both fluxdec tools:
+//   fluxdec [--raw] [--start-sample N] IN.mp3 OUT|-   decode (from output sample N on)
+//   fluxdec --info IN.mp3                             the song's facts, one `key: value` a line
 #pragma once
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 namespace fluxdec {
 
 struct Arguments {
-    bool raw = false;  // headerless samples instead of a WAV file
+    bool raw = false;         // headerless samples instead of a WAV file
+    bool info = false;        // print the song's facts instead of decoding
+    int64_t startSample = 0;  // the first output sample (per channel) to write
     const char* inPath = nullptr;
     std::string outPath;  // "-" is standard output
 };
 
+// A whole decimal number from 0 up, or -1.
+inline int64_t ParseSampleNumber(const char* text) {
+    if (!text || *text < '0' || *text > '9') return -1;
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(text, &end, 10);
+    return (errno == 0 && *end == '\0') ? int64_t(value) : -1;
+}
+
 // Fills `args` from the command line; prints the usage and returns false when it does not fit.
 inline bool ParseArguments(int argc, char** argv, Arguments* args) {
     int arg = 1;
-    if (arg < argc && std::strcmp(argv[arg], "--raw") == 0) {
-        args->raw = true;
-        ++arg;
+    bool fits = true;
+    for (; arg < argc && std::strncmp(argv[arg], "--", 2) == 0 && fits; ++arg) {
+        if (std::strcmp(argv[arg], "--raw") == 0) {
+            args->raw = true;
+        } else if (std::strcmp(argv[arg], "--info") == 0) {
+            args->info = true;
+        } else if (std::strcmp(argv[arg], "--start-sample") == 0 && arg + 1 < argc) {
+            args->startSample = ParseSampleNumber(argv[++arg]);
+            fits = args->startSample >= 0;
+        } else {
+            fits = false;
+        }
     }
-    if (argc - arg != 2) {
-        std::fprintf(stderr, "usage: fluxdec IN.mp3 OUT.wav\n       fluxdec --raw IN.mp3 OUT|-\n");
+    const int paths = args->info ? 1 : 2;
+    if (!fits || argc - arg != paths || (args->info && (args->raw || args->startSample))) {
+        std::fprintf(stderr,
+                     "usage: fluxdec [--start-sample N] IN.mp3 OUT.wav\n"
+                     "       fluxdec --raw [--start-sample N] IN.mp3 OUT|-\n"
+                     "       fluxdec --info IN.mp3\n");
         return false;
     }
     args->inPath = argv[arg];
-    args->outPath = argv[arg + 1];
+    if (!args->info) args->outPath = argv[arg + 1];
     return true;
 }
 

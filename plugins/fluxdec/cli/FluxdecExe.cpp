@@ -3,11 +3,14 @@
 // Start; the host call-backs HostAudioOpen, HostAudioWrite, HostAudioClose; then Stop and
 // CloseFile), writing every block that HostAudioWrite received, so that its output is precisely
 // what the plug-in delivered.
-//   fluxdec IN.mp3 OUT.wav  |  fluxdec --raw IN.mp3 OUT|-
+//   fluxdec [--raw] [--start-sample N] IN.mp3 OUT|-   decode, from output sample N on (the
+//                                                     plug-in's Seek in samples before Start)
+//   fluxdec --info IN.mp3                             what the plug-in tells of the song
 // Exit status 0 on success (no frames: empty output), 1 when the input cannot be opened, the
 // output cannot be written or the plug-in cannot be loaded, 2 on a usage error.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -20,7 +23,8 @@ namespace {
 
 // The host side of the record: what the player's audio output would do, into a file.
 struct CaptureHost {
-    fluxdec::PcmOutput* out;
+    fluxdec::PcmOutput* out;  // null: the blocks are counted, not kept
+    HANDLE opened;          // owned: set by HostAudioOpen
     HANDLE closed;          // owned: set by HostAudioClose
     int32_t sampleRate = 0;
     int32_t channels = 0;
@@ -32,7 +36,8 @@ int32_t HostOpen(void* context, int32_t rate, int32_t channels, int32_t) {
     CaptureHost* host = static_cast<CaptureHost*>(context);
     host->sampleRate = rate;
     host->channels = channels;
-    host->out->SetFormat(rate, channels);
+    if (host->out) host->out->SetFormat(rate, channels);
+    SetEvent(host->opened);
     return 1;
 }
 
@@ -40,7 +45,7 @@ int32_t HostWrite(void* context, int32_t length, const void* data, int32_t) {
     CaptureHost* host = static_cast<CaptureHost*>(context);
     InterlockedIncrement(&host->writes);
     if (length <= 0 || !data) return 0;
-    if (!host->out->Write(static_cast<const int16_t*>(data), size_t(length / 2))) {
+    if (host->out && !host->out->Write(static_cast<const int16_t*>(data), size_t(length / 2))) {
         host->writeFailed = true;
         return 0;
     }
@@ -50,6 +55,26 @@ int32_t HostWrite(void* context, int32_t length, const void* data, int32_t) {
 int32_t HostClose(void* context, int32_t) {
     SetEvent(static_cast<CaptureHost*>(context)->closed);  // the second close (from Stop) is harmless
     return 1;
+}
+
+// --info: what the player learns of the song through the plug-in's records: the file info, and
+// the format that the song's first block opens the output with.
+int PrintInfo(PluginRecord* record, CaptureHost* host) {
+    PluginFileInfo info{};
+    if (!record->GetFileInfo || !record->GetFileInfo(record, &info)) {
+        std::fprintf(stderr, "fluxdec: the plug-in gives no file info\n");
+        return 1;
+    }
+    record->Start(record);
+    const HANDLE either[] = {host->opened, host->closed};
+    WaitForMultipleObjects(2, either, FALSE, 5000);
+    record->Stop(record);
+    std::printf("title: %s\n", info.title ? info.title : "");
+    std::printf("sample-rate: %d\n", int(host->sampleRate));
+    std::printf("channels: %d\n", int(host->channels));
+    std::printf("samples: %ld\n", long(info.lengthB));
+    std::printf("length-ms: %ld\n", long(info.lengthA));
+    return 0;
 }
 
 }  // namespace
@@ -81,7 +106,8 @@ int main(int argc, char** argv) {
 
     fluxdec::PcmOutput out;
     CaptureHost host;
-    host.out = &out;
+    host.out = args.info ? nullptr : &out;
+    host.opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     host.closed = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     PluginRecord record;
     std::memset(&record, 0, sizeof record);
@@ -96,9 +122,22 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "fluxdec: cannot open input '%s'\n", inPath);
         return 1;
     }
+    if (args.info) {
+        const int status = PrintInfo(&record, &host);
+        record.CloseFile(&record);
+        return status;
+    }
     std::string error;
     if (!out.Open(outPath, !raw, &error)) {
         std::fprintf(stderr, "fluxdec: %s\n", error.c_str());
+        record.CloseFile(&record);
+        return 1;
+    }
+    // The seek waits for the decoder thread, which takes it before its first block.
+    if (args.startSample > 0 &&
+        (!record.Seek || !record.Seek(&record, int32_t(args.startSample < INT32_MAX ? args.startSample : INT32_MAX),
+                                      kSeekFormB))) {
+        std::fprintf(stderr, "fluxdec: the plug-in cannot seek\n");
         record.CloseFile(&record);
         return 1;
     }
@@ -120,6 +159,7 @@ int main(int argc, char** argv) {
     record.Stop(&record);
     record.CloseFile(&record);
     CloseHandle(host.closed);
+    CloseHandle(host.opened);
 
     if (stalled) {
         std::fprintf(stderr, "fluxdec: the plug-in stopped decoding without closing its output\n");

@@ -1,40 +1,138 @@
-// The decoder thread: reads the open song frame by frame, decodes each frame and hands
-// its PCM to the host with HostAudioWrite, which blocks while the host's buffers are full and so
-// paces the thread. Opens the host's output at the first frame and closes it (letting the queued
-// audio play out) at the end of the stream.
+// The decoder thread: decodes the open song block by block and hands the PCM to the host with
+// HostAudioWrite, which blocks while the host's buffers are full and so paces the thread.
 //
-// MPEG-2 LSF frames are written too (576 samples per channel); frames skipped by the
-// reservoir are written as silence and every song starts from a cleared decoder; a stop
-// request is seen once per frame and ends the thread without closing the host's output, which
-// Stop then closes at once.
+// It opens the host's output at the first block and again after every change of format (a
+// drained close first, so that the end of the old format plays at its own rate), carries out
+// seeks handed over by the host's window thread (the queued audio of the old place is discarded
+// at once, so the new place is heard within a block or two), publishes the position being heard
+// after every block, and at the end of the song lets the queued audio play out, closes the file
+// and tells the host the song is over. A stop request is seen once per block and ends the thread
+// without touching the host's output, which Stop then closes at once.
 #include "plugins/fluxdec/win32/PluginState.h"
 
 namespace fluxdec {
+namespace {
 
-static int32_t ReadSongFile(void* context, void* buffer, int32_t bytes) {
-    DWORD got = 0;
-    if (!ReadFile(static_cast<HANDLE>(context), buffer, DWORD(bytes), &got, nullptr)) return -1;
-    return int32_t(got);
+// The host's output as the thread sees it: open or not, and in which format.
+class HostOutput {
+public:
+    explicit HostOutput(PluginRecord* record) : record_(record) {}
+
+    // Opens the output for blocks of this format; an output open in another format is drained
+    // and closed first.
+    void EnsureFormat(int32_t sampleRate, int32_t channels) {
+        if (open_ && sampleRate == sampleRate_ && channels == channels_) return;
+        if (open_) Close(0);
+        if (record_->HostAudioOpen) record_->HostAudioOpen(record_->hostContext, sampleRate, channels, 0);
+        open_ = true;
+        sampleRate_ = sampleRate;
+        channels_ = channels;
+    }
+
+    void Write(const int16_t* pcm, int32_t samples) {
+        if (record_->HostAudioWrite)
+            record_->HostAudioWrite(record_->hostContext, samples * 2, pcm, 0);
+    }
+
+    // Throws the queued audio away (a seek): closes at once.
+    void Discard() {
+        if (open_) Close(1);
+    }
+
+    // The end of the song: the queued audio plays out before the close returns. Called also when
+    // nothing was ever opened, so that the host always learns that the song has ended.
+    void Drain() { Close(0); }
+
+private:
+    void Close(int32_t immediate) {
+        if (record_->HostAudioClose) record_->HostAudioClose(record_->hostContext, immediate);
+        open_ = false;
+    }
+
+    PluginRecord* record_;  // borrowed
+    bool open_ = false;
+    int32_t sampleRate_ = 0;
+    int32_t channels_ = 0;
+};
+
+LONG ClampToLong(int64_t value, int64_t most) {
+    if (value < 0) return 0;
+    return LONG(value < most ? value : most);
 }
+
+// While the song plays, the position never passes its length: a position past the length is
+// how the host learns that the song is over.
+void PublishPosition(PluginState* state) {
+    InterlockedExchange(&state->heardMs, ClampToLong(state->clock.HeardMs(), state->lengthMs));
+    InterlockedExchange(&state->heardSamples, ClampToLong(state->clock.HeardSample(), state->lengthSamples));
+}
+
+void RestartClock(PluginState* state) {
+    state->clock.Reset(SongPositionMs(&state->song), SongPositionSamples(&state->song));
+    PublishPosition(state);
+}
+
+// Carries out a seek that the host handed over, if any. The form is read after the position:
+// two seeks in quick succession in different forms could pair one's position with the other's
+// form, which no host does (it seeks in the one form its length is given in).
+void TakeSeek(PluginState* state, HostOutput* output) {
+    const LONG position = InterlockedExchange(&state->seekPosition, kNoSeek);
+    if (position == kNoSeek) return;
+    output->Discard();
+    state->visual.Clear();  // what the scopes held was never heard
+    if (state->seekForm == kSeekFormB)
+        SeekSongToSample(&state->song, position);
+    else
+        SeekSongToMs(&state->song, position);
+    RestartClock(state);
+}
+
+// The scopes show the last granule of each frame: its lines are still in the decoder's spectrum,
+// its samples are the block's last 576 per channel (a block shortened by gapless trimming or a
+// seek may hold fewer: it is left out).
+void PushToScopes(PluginState* state, int32_t samplesPerChannel, int32_t channels) {
+    if (samplesPerChannel < kGranuleLines) return;
+    const int16_t* lastGranule = state->pcm + (samplesPerChannel - kGranuleLines) * channels;
+    state->visual.Push(state->song.decoder.spectrum, lastGranule, channels);
+}
+
+}  // namespace
 
 DWORD WINAPI DecoderThreadMain(LPVOID param) {
     PluginRecord* record = static_cast<PluginRecord*>(param);
     PluginState* state = static_cast<PluginState*>(record->pluginState);
-    InitDecoder(&state->decoder, ReadSongFile, state->file);
-    int32_t frames = 0;
+    HostOutput output(record);
+    RestartClock(state);
+    state->visual.Clear();
     FrameInfo info{};
-    while (!state->stopRequested) {
-        const Status status = DecodeFrame(&state->decoder, state->pcm, &info);
+    while (state->songOpen && !state->stopRequested) {
+        TakeSeek(state, &output);
+        const int64_t blockMs = SongPositionMs(&state->song);
+        const int64_t blockSample = SongPositionSamples(&state->song);
+        int32_t samplesPerChannel = 0;
+        const Status status = DecodeSongBlock(&state->song, state->pcm, &info, &samplesPerChannel);
         if (IsEndOfStream(status)) break;
-        if (frames == 0 && record->HostAudioOpen)
-            record->HostAudioOpen(record->hostContext, info.sampleRate, info.channels == 1 ? 1 : 2, 0);
-        ++frames;
+        if (samplesPerChannel == 0) continue;  // a frame that gapless trimming took whole
+        const int32_t channels = info.channels == 1 ? 1 : 2;
+        output.EnsureFormat(info.sampleRate, channels);
         if (state->stopRequested) break;
-        if (record->HostAudioWrite)
-            record->HostAudioWrite(record->hostContext, info.samplesPerChannel * info.channels * 2,
-                                   state->pcm, 0);
+        // A frame the reservoir could not decode is silence, and its lines are the last frame's.
+        if (status == Status::kFrame) PushToScopes(state, samplesPerChannel, channels);
+        state->volume.Apply(state->pcm, samplesPerChannel, channels);
+        output.Write(state->pcm, samplesPerChannel * channels);
+        state->clock.Queued(blockMs, blockSample);
+        PublishPosition(state);
     }
-    if (!state->stopRequested && record->HostAudioClose) record->HostAudioClose(record->hostContext, 0);
+    if (!state->stopRequested) {
+        output.Drain();
+        // The song has played out: the file is free for the user to move or delete now, not only
+        // when the next song opens. Every entry that touches `file` ends this thread first.
+        if (state->file != INVALID_HANDLE_VALUE) CloseHandle(state->file);
+        state->file = INVALID_HANDLE_VALUE;
+        InterlockedExchange(&state->playedOut, 1);
+    }
+    state->visual.Clear();
+    InterlockedExchange(&state->playing, 0);
     return 0;
 }
 

@@ -1,11 +1,15 @@
 // The Fluxdec plug-in's exports and record entries. The host binds Query, Initialise,
 // Shutdown and Configure by name (undecorated cdecl), then drives the song through the entries
 // Initialise stores in its PluginRecord.
+#include <climits>
 #include <cstring>
+#include <new>
+#include <string>
 
+#include "plugins/fluxdec/tags/SongTitle.h"
 #include "plugins/fluxdec/win32/PluginState.h"
 
-using fluxdec::PluginState;
+using namespace fluxdec;
 
 namespace {
 
@@ -14,9 +18,9 @@ const char kAuthor[] = "The Corvane developers";
 const char kNotice[] = "MPEG audio Layer III decoder (ISO/IEC 11172-3, 13818-3 LSF)";
 const char kExtensions[] = "mp3\0";  // "mp3", NUL, and the list's closing NUL
 
-const PluginDescription kDescription = {0, kTitle, kAuthor, kNotice, 5, kExtensions, 5, 0, 0};
-
-const char kFileTitle[] = "A WAVE FILE";
+// Flag value 2: the plug-in provides the optional entries IsPlaying, SetVolume and GetVisualData.
+const PluginDescription kDescription = {0, kTitle, kAuthor, kNotice, 5, kExtensions, 5,
+                                        kPluginFlagOptionalEntries, 0};
 
 // A stop request wait: the thread sees the request at its next frame, at the latest when the
 // host's blocking HostAudioWrite returns (one audio buffer's time). Termination is the last resort.
@@ -48,14 +52,58 @@ void EndThread(PluginState* state) {
     CloseHandle(state->threadHandle);
     state->threadHandle = nullptr;
     state->threadId = 0;
+    InterlockedExchange(&state->playing, 0);
 }
 
-// Under the state's lock, or when no other thread can reach the state any more.
-void CloseSong(PluginState* state) {
+int32_t ReadSongFile(void* context, void* buffer, int32_t bytes) {
+    DWORD got = 0;
+    if (!ReadFile(static_cast<HANDLE>(context), buffer, DWORD(bytes), &got, nullptr)) return -1;
+    return int32_t(got);
+}
+
+bool SeekSongFile(void* context, int64_t offset) {
+    LARGE_INTEGER to;
+    to.QuadPart = offset;
+    return SetFilePointerEx(static_cast<HANDLE>(context), to, nullptr, FILE_BEGIN) != 0;
+}
+
+// A length as the info carries it: a song of more than 2^31 samples (13 hours at 44.1 kHz) is cut
+// one short of the largest value, so that "one past the length" still fits.
+LONG InfoValue(int64_t value) {
+    return LONG(value < int64_t(LONG_MAX) - 1 ? value : int64_t(LONG_MAX) - 1);
+}
+
+// Under the state's lock, with no decoder thread, or when no other thread can reach the state.
+void CloseSongFile(PluginState* state) {
+    if (state->songOpen) CloseSong(&state->song);
+    state->songOpen = false;
     if (state->file != INVALID_HANDLE_VALUE) {
         CloseHandle(state->file);
         state->file = INVALID_HANDLE_VALUE;
     }
+    InterlockedExchange(&state->lengthMs, kNoFileInfoValue);
+    InterlockedExchange(&state->lengthSamples, kNoFileInfoValue);
+}
+
+// Opens `state->path` and reads what the song is: its frames' headers, length and seek table.
+// The file is shared for deleting and renaming, so that the user can move a playing song.
+// Under the state's lock, with no decoder thread.
+bool OpenSongFile(PluginState* state) {
+    CloseSongFile(state);
+    state->file = CreateFileA(state->path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (state->file == INVALID_HANDLE_VALUE) return false;
+    const std::string title = ReadSongTitle(state->path);
+    std::strncpy(state->title, title.c_str(), kPluginPathChars - 1);
+    // A file without a single frame still opens: it plays as nothing and ends at once.
+    state->songOpen = OpenSong(&state->song, SongInput{ReadSongFile, SeekSongFile, state->file});
+    const SongInfo* song = state->songOpen ? &SongInfoOf(&state->song) : nullptr;
+    InterlockedExchange(&state->lengthMs, song ? InfoValue(song->lengthMs) : 0);
+    InterlockedExchange(&state->lengthSamples, song ? InfoValue(song->samples) : 0);
+    InterlockedExchange(&state->heardMs, 0);
+    InterlockedExchange(&state->heardSamples, 0);
+    InterlockedExchange(&state->playedOut, 0);
+    return true;
 }
 
 int32_t OpenFileEntry(PluginRecord* record, const char* path) {
@@ -64,12 +112,10 @@ int32_t OpenFileEntry(PluginRecord* record, const char* path) {
     StateLock held(state);
     // A song still playing on this record is ended first; it must not read a closed handle.
     EndThread(state);
-    CloseSong(state);
+    InterlockedExchange(&state->seekPosition, kNoSeek);
     std::strncpy(state->path, path, kPluginPathChars - 1);  // paths of 2048+ characters are cut
     state->path[kPluginPathChars - 1] = '\0';
-    state->file = CreateFileA(state->path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    return state->file != INVALID_HANDLE_VALUE ? 1 : 0;
+    return OpenSongFile(state) ? 1 : 0;
 }
 
 int32_t CloseFileEntry(PluginRecord* record) {
@@ -77,19 +123,25 @@ int32_t CloseFileEntry(PluginRecord* record) {
     if (state) {
         StateLock held(state);
         EndThread(state);  // never close the handle under a running thread
-        CloseSong(state);
+        CloseSongFile(state);
     }
     return 1;
 }
 
+// Plays the open song from its start, or from a place that a seek before the start asked for.
 int32_t StartEntry(PluginRecord* record) {
     PluginState* state = StateOf(record);
     if (!state) return 1;
     StateLock held(state);
     EndThread(state);
-    if (state->file != INVALID_HANDLE_VALUE) SetFilePointer(state->file, 0, nullptr, FILE_BEGIN);
+    // A song that has played out has closed its file: a new start reads it again.
+    if (state->file == INVALID_HANDLE_VALUE && state->path[0]) OpenSongFile(state);
+    if (state->songOpen) SeekSongToSample(&state->song, 0);
+    InterlockedExchange(&state->playedOut, 0);
     state->stopRequested = 0;
+    InterlockedExchange(&state->playing, 1);
     state->threadHandle = CreateThread(nullptr, 0, fluxdec::DecoderThreadMain, record, 0, &state->threadId);
+    if (!state->threadHandle) InterlockedExchange(&state->playing, 0);
     return 1;  // also when the thread could not be created
 }
 
@@ -103,20 +155,60 @@ int32_t StopEntry(PluginRecord* record) {
     // close waits for nothing the lock's holders or the (ended) decoder thread hold.
     StateLock held(state);
     EndThread(state);
+    state->visual.Clear();  // a thread that had to be terminated did not clear it
     return record->HostAudioClose ? record->HostAudioClose(record->hostContext, 1) : 0;
 }
 
-int32_t SeekEntry(PluginRecord*, int32_t, int32_t) { return 1; }
+// Hands the seek to the decoder thread, which carries it out before its next block: the thread
+// owns the song's decoder, and stopping and restarting it would cost a gap of its own.
+int32_t SeekEntry(PluginRecord* record, int32_t position, int32_t form) {
+    PluginState* state = StateOf(record);
+    if (!state || position < 0 || (form != kSeekFormA && form != kSeekFormB)) return 0;
+    InterlockedExchange(&state->seekForm, form);
+    InterlockedExchange(&state->seekPosition, position);
+    return 1;
+}
 
-int32_t GetFileInfoEntry(PluginRecord*, PluginFileInfo* info) {
+// Runs on the host's paint thread many times a second: it only copies.
+int32_t GetFileInfoEntry(PluginRecord* record, PluginFileInfo* info) {
     if (!info) return 0;
     info->fileType = 0;
-    info->title = kFileTitle;
+    PluginState* state = StateOf(record);
+    info->title = state ? state->title : "";
     info->lengthA = kNoFileInfoValue;
     info->positionA = kNoFileInfoValue;
     info->lengthB = kNoFileInfoValue;
     info->positionB = kNoFileInfoValue;
+    if (!state || state->lengthMs == kNoFileInfoValue) return 1;
+    // Once the song has played out its position lies past its length: the host's sign to move on.
+    const bool over = state->playedOut != 0;
+    info->lengthA = state->lengthMs;
+    info->positionA = over ? state->lengthMs + 1 : state->heardMs;
+    info->lengthB = state->lengthSamples;
+    info->positionB = over ? state->lengthSamples + 1 : state->heardSamples;
     return 1;
+}
+
+// Left volume in the low 16 bits, right in the high: heard from the next block the thread
+// writes, and kept for the songs that follow.
+int32_t SetVolumeEntry(PluginRecord* record, int32_t volume) {
+    PluginState* state = StateOf(record);
+    if (!state) return 0;
+    state->volume.Set(uint32_t(volume));
+    return 1;
+}
+
+// 1 with the granule being heard in `buffer`; 0 and the buffer untouched while there is nothing
+// new to show (stopped, paused, silence), so that the player's idle rule lets the scopes rest.
+int32_t GetVisualDataEntry(PluginRecord* record, void* buffer, int32_t) {
+    PluginState* state = StateOf(record);
+    if (!state || !buffer) return 0;
+    return state->visual.Read(static_cast<int8_t*>(buffer)) ? 1 : 0;
+}
+
+int32_t IsPlayingEntry(PluginRecord* record) {
+    PluginState* state = StateOf(record);
+    return state && state->playing ? 1 : 0;
 }
 
 }  // namespace
@@ -136,10 +228,15 @@ __declspec(dllexport) int32_t Initialise(PluginRecord* record) {
     record->Stop = StopEntry;
     record->Seek = SeekEntry;
     record->GetFileInfo = GetFileInfoEntry;
-    PluginState* state = static_cast<PluginState*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, sizeof(PluginState)));
+    record->IsPlaying = IsPlayingEntry;
+    record->SetVolume = SetVolumeEntry;
+    record->GetVisualData = GetVisualDataEntry;
+    PluginState* state = new (std::nothrow) PluginState{};
     if (state) {
         state->file = INVALID_HANDLE_VALUE;
-        state->threadHandle = nullptr;
+        state->lengthMs = kNoFileInfoValue;
+        state->lengthSamples = kNoFileInfoValue;
+        state->seekPosition = fluxdec::kNoSeek;
         InitializeCriticalSection(&state->lock);
     }
     record->pluginState = state;  // without memory every entry does nothing and OpenFile fails
@@ -150,9 +247,9 @@ __declspec(dllexport) int32_t Shutdown(PluginRecord* record) {
     if (!record) return 1;
     if (record->Stop) record->Stop(record);
     if (PluginState* state = StateOf(record)) {
-        CloseSong(state);
+        CloseSongFile(state);
         DeleteCriticalSection(&state->lock);
-        GlobalFree(state);
+        delete state;
         record->pluginState = nullptr;
     }
     return 1;

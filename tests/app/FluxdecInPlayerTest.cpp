@@ -1,0 +1,368 @@
+// The player with the decoder it ships, as a user meets it: songs dropped on the window play
+// one after the other to the end, each whole and gapless, and the player stops after the last;
+// the seek knob moves the music to the chosen sample, and the time display follows; a tagged
+// song scrolls by under its own name; the volume knob scales what is heard; the scopes move
+// while the music plays and rest after it.
+//
+// What was played is read from the audio device's capture (each case runs with a capture file
+// of its own, which every opening of the device continues), and compared with the decoder core's
+// own decode of the same files.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/PlayerApp.h"
+#include "plugins/fluxdec/core/Song.h"
+#include "tests/app/PlayerHarness.h"
+#include "tests/playback/AudioCapture.h"
+
+namespace {
+
+PlayerApp& app = gPlayerApp;
+constexpr POINT kPlayPoint = {32, 254};
+constexpr POINT kSeekPoint = {119, 136};
+constexpr POINT kVolumePoint = {159, 155};
+// Where the scopes are drawn (inside the title display's region), below the title's line.
+constexpr RECT kScopeRect = {38, 60, 133, 108};
+constexpr int32_t kTitleLeft = 35, kTitleRight = 130, kTitleTop = 46;
+
+std::string ProgramFolder()
+{
+    char program[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::string folder(program);
+    return folder.erase(folder.find_last_of('\\') + 1);
+}
+
+// The songs of tests/app/make-gapless-songs.sh.
+std::string GaplessSong(const char* name)
+{
+    return ProgramFolder() + "gapless-songs\\" + name + ".mp3";
+}
+
+int32_t ReadStdio(void* file, void* buffer, int32_t bytes)
+{
+    return static_cast<int32_t>(std::fread(buffer, 1, static_cast<size_t>(bytes), static_cast<FILE*>(file)));
+}
+
+bool SeekStdio(void* file, int64_t offset)
+{
+    return _fseeki64(static_cast<FILE*>(file), offset, SEEK_SET) == 0;
+}
+
+// The decoder core's gapless decode of a whole song: what the player must play. `rate` and
+// `channels` are the format of its first block.
+std::string CoreDecode(const std::string& path, int32_t* rate = nullptr, int32_t* channels = nullptr)
+{
+    std::string pcm;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return pcm;
+    static fluxdec::Song song;  // the decoder's arrays are large: not on the stack
+    if (fluxdec::OpenSong(&song, fluxdec::SongInput{ReadStdio, SeekStdio, file})) {
+        static int16_t block[fluxdec::kMaxFrameSamples];
+        fluxdec::FrameInfo info{};
+        int32_t samples = 0;
+        while (!fluxdec::IsEndOfStream(fluxdec::DecodeSongBlock(&song, block, &info, &samples)))
+            pcm.append(reinterpret_cast<const char*>(block), size_t(samples) * size_t(info.channels) * 2);
+        if (rate != nullptr)
+            *rate = fluxdec::SongInfoOf(&song).sampleRate;
+        if (channels != nullptr)
+            *channels = fluxdec::SongInfoOf(&song).channels;
+        fluxdec::CloseSong(&song);
+    }
+    std::fclose(file);
+    return pcm;
+}
+
+// Every opening of the device writes a capture file of its own: the case's file, then ".0001",
+// ".0002"... (the ALSA file sink's numbering when it may not truncate). All of them in order.
+std::vector<std::string> CaptureParts()
+{
+    std::vector<std::string> parts = {CaptureFilePath()};
+    for (int i = 1; i < 100; ++i) {
+        char suffix[8];
+        std::snprintf(suffix, sizeof suffix, ".%04d", i);
+        parts.push_back(parts.front() + suffix);
+    }
+    return parts;
+}
+
+std::string ReadAllCaptures()
+{
+    std::string captured;
+    for (const std::string& part : CaptureParts())
+        captured += ReadWholeFile(part);
+    return captured;
+}
+
+// Zero sample frames in `captured` from `offset` on, up to the first sound.
+size_t SilentBytesFrom(const std::string& captured, size_t offset)
+{
+    size_t end = offset;
+    while (end + 4 <= captured.size() && std::memcmp(captured.data() + end, "\0\0\0\0", 4) == 0)
+        end += 4;
+    return end - offset;
+}
+
+std::string MinutesAndSeconds(int32_t millis)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d", millis / 1000 / 60, millis / 1000 % 60);
+    return text;
+}
+
+// The last capture file: what the device played since it was last opened.
+std::string ReadLastCapture()
+{
+    std::string last;
+    for (const std::string& part : CaptureParts())
+        if (GetFileAttributesA(part.c_str()) != INVALID_FILE_ATTRIBUTES)
+            last = ReadWholeFile(part);
+    return last;
+}
+
+// An ID3v2.3 tag naming the artist and the title in UTF-16 with byte-order marks.
+std::string Id3v23Utf16Tag(const std::u16string& artist, const std::u16string& title)
+{
+    std::string frames;
+    for (const auto& [id, text] : {std::pair{"TPE1", artist}, std::pair{"TIT2", title}}) {
+        std::string data = "\x01\xFF\xFE";  // UTF-16, little-endian by its mark
+        for (char16_t c : text)
+            data += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        const uint32_t size = static_cast<uint32_t>(data.size());
+        frames += std::string(id) + char(size >> 24) + char(size >> 16) + char(size >> 8) + char(size);
+        frames += std::string(2, '\0') + data;
+    }
+    const uint32_t size = static_cast<uint32_t>(frames.size());  // syncsafe: 7 bits a byte
+    return std::string("ID3\x03\x00\x00", 6) + char((size >> 21) & 0x7F) + char((size >> 14) & 0x7F) +
+           char((size >> 7) & 0x7F) + char(size & 0x7F) + frames;
+}
+
+// The scopes' pixels.
+std::vector<uint32_t> ScopePixels()
+{
+    const Pixels window = WindowPixels(app);
+    std::vector<uint32_t> pixels;
+    for (int y = kScopeRect.top; y < kScopeRect.bottom; ++y)
+        for (int x = kScopeRect.left; x < kScopeRect.right; ++x)
+            if (PtInRegion(app.titleRegion, x, y))
+                pixels.push_back(window.At(x, y));
+    return pixels;
+}
+
+class FluxdecInPlayer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const std::string& part : CaptureParts())
+            DeleteFileA(part.c_str());
+        StartPlayer();
+        ASSERT_NE(app.window.load(), nullptr);
+        ResetPlayer();
+    }
+};
+
+}  // namespace
+
+TEST_F(FluxdecInPlayer, DroppedSongsPlayWholeOneAfterAnotherAndThePlayerHaltsAfterTheLast)
+{
+    const std::vector<std::string> songs = {GaplessSong("cut-1"), GaplessSong("cut-2"), GaplessSong("other")};
+    std::string played;
+    for (const std::string& song : songs) {
+        const std::string pcm = CoreDecode(song);
+        ASSERT_FALSE(pcm.empty()) << song;
+        played += pcm;
+    }
+    const HWND w = app.window.load();
+    SendMessageA(w, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(songs)), 0);
+    ASSERT_EQ(3, app.playlist.count);
+    ClickAt(kPlayPoint.x, kPlayPoint.y);
+
+    // Nobody touches the player from here on: each song's end moves it to the next.
+    EXPECT_TRUE(PumpUntil([] { return app.currentIndex == 2 && app.songLoaded == 0; }, 30000))
+        << "at song " << app.currentIndex;
+    EXPECT_EQ(0, app.playButton.IsOn()) << "the play button is up after the last song";
+    const size_t capturedAtTheEnd = ReadAllCaptures().size();
+    PumpMessages(600);
+    const std::string captured = ReadAllCaptures();
+    EXPECT_EQ(capturedAtTheEnd, captured.size()) << "nothing plays after the last song";
+
+    const CaptureComparison comparison = CompareCapture(played, captured);
+    EXPECT_TRUE(comparison.HoldsAllOf(played)) << comparison.Describe(176400);
+
+    // Where the first song ends, the second goes on: the silence between them is the device's
+    // closing and opening, not the decoder's padding.
+    const std::string first = CoreDecode(songs[0]);
+    const CaptureComparison firstSong = CompareCapture(first, captured);
+    const size_t cut = firstSong.matchingPrefix + firstSong.insertedSilenceBytes;
+    std::printf("measured: silence between two songs cut from one recording: %.1f ms\n",
+                SilentBytesFrom(captured, cut) / 176.4);
+}
+
+TEST_F(FluxdecInPlayer, SeekKnobContinuesTheSongFromTheChosenSampleAndTheTimeFollows)
+{
+    const std::string song = RealSongPath(1);
+    int32_t rate = 0, channels = 0;
+    const std::string decoded = CoreDecode(song, &rate, &channels);
+    const int32_t bytesPerSecond = rate * channels * 2;
+    const size_t frameBytes = size_t(channels) * 2;
+    ASSERT_GT(decoded.size(), size_t(bytesPerSecond) * 10) << "a song of more than ten seconds";
+    app.AddToPlaylist(song.c_str());
+    app.PlayCurrent();
+    ASSERT_TRUE(PumpUntil([] { return app.CurrentPosition() > 1000; }, 10000));
+
+    // Turn the knob to somewhere in the middle of the song, and let go.
+    const HWND w = app.window.load();
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(kSeekPoint.x, kSeekPoint.y));
+    for (int i = 0; i < 400 && (app.seekPreview < 45 || app.seekPreview > 75); ++i)
+        SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(kSeekPoint.x - 20, kSeekPoint.y - 20));
+    const LONG percent = app.seekPreview;
+    ASSERT_GE(percent, 45) << "the knob turns forward";
+    const int32_t length = app.CurrentLength();
+    SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(kSeekPoint.x, kSeekPoint.y));
+    const DWORD released = GetTickCount();
+    const auto targetMs = static_cast<int32_t>(static_cast<double>(int64_t(length) * percent) * 0.01);
+    const size_t targetByte = size_t(int64_t(targetMs) * rate / 1000) * frameBytes;
+    ASSERT_LT(targetByte + 4608, decoded.size());
+
+    // The new place reaches the device within a block or two.
+    const std::string firstBlockThere = decoded.substr(targetByte, 4608);
+    DWORD heardAfter = 0;
+    while (GetTickCount() - released < 2000 && heardAfter == 0) {
+        if (ReadAllCaptures().find(firstBlockThere) != std::string::npos)
+            heardAfter = GetTickCount() - released;
+        Sleep(2);
+    }
+    std::printf("measured: seek to %d%% (%d ms) heard at the device %lu ms after the release\n",
+                int(percent), targetMs, static_cast<unsigned long>(heardAfter));
+    EXPECT_NE(0u, heardAfter) << "the new place never reached the device";
+
+    // The display shows the time of the new place (within the second the music has moved on).
+    EXPECT_TRUE(PumpUntil([&] {
+        const int32_t shown = app.CurrentPosition();
+        return shown >= targetMs && shown < targetMs + 3000 &&
+               TimeAreaShows(ExpectedTime(MinutesAndSeconds(shown).c_str()));
+    }, 2000)) << "position " << app.CurrentPosition() << " after a seek to " << targetMs;
+
+    ASSERT_TRUE(PumpUntil([] { return app.songLoaded == 0; }, 30000)) << "the song plays to its end";
+    const std::string captured = ReadAllCaptures();
+    const CaptureComparison before = CompareCapture(decoded, captured);
+    ASSERT_LT(before.matchingPrefix, decoded.size()) << "the song went on as if nothing was sought";
+    const std::string rest = decoded.substr(targetByte);
+    const CaptureComparison after =
+        CompareCapture(rest, captured.substr(before.matchingPrefix + before.insertedSilenceBytes));
+    EXPECT_TRUE(after.HoldsAllOf(rest)) << "from sample " << targetByte / frameBytes << ": "
+                                        << after.Describe(bytesPerSecond);
+}
+
+TEST_F(FluxdecInPlayer, TaggedSongScrollsByUnderItsOwnNameInTheFontsLetters)
+{
+    const std::string tagged = ProgramFolder() + "gapless-songs\\tagged.mp3";
+    const std::string frames = ReadWholeFile(GaplessSong("cut-1"));
+    ASSERT_FALSE(frames.empty());
+    FILE* file = std::fopen(tagged.c_str(), "wb");
+    ASSERT_NE(nullptr, file);
+    const std::string tag = Id3v23Utf16Tag(u"Bj\u00F6rk", u"J\u00F3ga Stra\u00DFe");
+    std::fwrite(tag.data(), 1, tag.size(), file);
+    std::fwrite(frames.data(), 1, frames.size(), file);
+    std::fclose(file);
+
+    app.AddToPlaylist(tagged.c_str());
+    app.PlayCurrent();
+    const char* const expected = "Bjork - Joga Strasse";
+    ASSERT_TRUE(PumpUntil([] { return app.songLoaded != 0; }, 5000));
+    EXPECT_STREQ(expected, app.titleText);
+
+    // The title scrolls: under the paint lock the window shows the frame drawn at the scroll
+    // offset that stands, or at the one before it (the paint thread moves it before it waits).
+    bool shown = false;
+    for (int attempt = 0; attempt < 20 && !shown; ++attempt) {
+        const auto [window, scroll] = [] {
+            PaintLock paint(app);
+            return std::make_pair(WindowPixels(app), static_cast<LONG>(app.titleScroll));
+        }();
+        for (LONG offset : {scroll, scroll + 2}) {
+            const Pixels candidate = OverRestingSkin([offset, expected](HDC dc) {
+                SelectClipRgn(dc, app.titleRegion);
+                app.skinFont.DrawStringInBox(dc, expected, kTitleLeft, kTitleRight, kTitleTop, offset);
+            });
+            int differences = 0;
+            for (int y = kTitleTop; y < kScopeRect.top; ++y)
+                for (int x = kTitleLeft; x < kTitleRight; ++x)
+                    if (PtInRegion(app.titleRegion, x, y) && window.At(x, y) != candidate.At(x, y))
+                        ++differences;
+            shown = shown || differences == 0;
+        }
+        PumpMessages(50);
+    }
+    EXPECT_TRUE(shown) << "the title display never showed \"" << expected << "\" in the skin's font";
+    app.StopSong();
+    DeleteFileA(tagged.c_str());
+}
+
+TEST_F(FluxdecInPlayer, VolumeKnobScalesWhatIsHeardAndTheScopesMoveOnlyWhileMusicPlays)
+{
+    const std::string song = GaplessSong("cut-2");
+    const std::string decoded = CoreDecode(song);
+    ASSERT_FALSE(decoded.empty());
+    app.AddToPlaylist(song.c_str());
+    app.PlayCurrent();
+
+    // Turn the knob to about half; the plug-in keeps the volume for the song started next.
+    const HWND w = app.window.load();
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(kVolumePoint.x, kVolumePoint.y));
+    for (int i = 0; i < 400 && (app.volumeKnob.value < 26000 || app.volumeKnob.value > 40000); ++i)
+        SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(kVolumePoint.x, kVolumePoint.y - 4));
+    SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(kVolumePoint.x, kVolumePoint.y));
+    const int32_t volume = app.volumeKnob.value;
+    ASSERT_GE(volume, 26000);
+    ASSERT_LE(volume, 40000);
+    app.PlayCurrent();  // the song again, from its start, at the knob's volume
+
+    // While it plays the scopes change from frame to frame.
+    std::vector<std::vector<uint32_t>> pictures;
+    for (int i = 0; i < 12 && app.songLoaded; ++i) {
+        PumpMessages(40);
+        pictures.push_back(ScopePixels());
+    }
+    int changes = 0;
+    for (size_t i = 1; i < pictures.size(); ++i)
+        changes += pictures[i] != pictures[i - 1] ? 1 : 0;
+    EXPECT_GE(changes, 5) << "of " << pictures.size() << " pictures taken while the song played";
+
+    ASSERT_TRUE(PumpUntil([] { return app.songLoaded == 0; }, 30000));
+    PumpMessages(1000);  // the scopes fade out over the frames after the last data
+    const std::vector<uint32_t> after = ScopePixels();
+    PumpMessages(300);
+    EXPECT_TRUE(after == ScopePixels()) << "the scopes rest after the song";
+
+    // What the device played: every sample the decode's times volume / 65536, within one step.
+    const std::string captured = ReadLastCapture();
+    const auto* wanted = reinterpret_cast<const int16_t*>(decoded.data());
+    const auto* heard = reinterpret_cast<const int16_t*>(captured.data());
+    const size_t wantedSamples = decoded.size() / 2, heardSamples = captured.size() / 2;
+    size_t i = 0, j = 0, skipped = 0;
+    while (i < wantedSamples && j + 1 < heardSamples) {
+        const double left = wanted[i] * (volume / 65536.0), right = wanted[i + 1] * (volume / 65536.0);
+        if (std::abs(heard[j] - left) <= 1.0 && std::abs(heard[j + 1] - right) <= 1.0) {
+            i += 2;
+            j += 2;
+        } else if (heard[j] == 0 && heard[j + 1] == 0) {
+            j += 2;  // silence the device put in
+            skipped += 2;
+        } else {
+            break;
+        }
+    }
+    EXPECT_EQ(wantedSamples, i) << "sample " << i << " of " << wantedSamples << " at volume " << volume
+                                << " (" << skipped << " silent samples passed over)";
+}
