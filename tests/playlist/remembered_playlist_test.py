@@ -3,7 +3,8 @@
 a dropped .m3u8 names songs in non-ASCII folders and one song that is not there: the rows show
 the others and the time display shows "Skipped 1"; a song plays and SORT, REVERSE and SHUFFLE,
 clicked, leave it playing (the capture, emptied whenever the device opens, keeps growing) and
-selected; after an exit and a new start the rows are the same and nothing plays.
+selected; after an exit and a new start the rows are the same and nothing plays; Enter, Ctrl+Down and
+Delete play, move and remove the selected row.
 
     remembered_playlist_test.py BIN_DIR WORK_DIR"""
 import os
@@ -118,11 +119,20 @@ def main():
         player = run(bin_dir, "Corvane.exe", env=dict(env, CORVANE_KEEP_PLAYLIST="1"))
         main_window = find_window("Corvane", seconds=30)
         click(main_window, *PLAYLIST_BUTTON)
-        find_window("CorvanePlayListDlg")
+        playlist = find_window("CorvanePlayListDlg")
         again, _ = wait_for_rows(bin_dir, "the remembered rows", lambda r, _: len(r) == 4)
         assert again == rows, f"after a new start the rows are {again}, not {rows}"
         time.sleep(1)
         assert not os.path.exists(capture), "a song played without being asked"
+        # The keys: Enter plays the selected row, Ctrl+Down moves it, Delete removes it.
+        click(playlist, 100, row_y(0, upper=False))
+        xdotool("key", "Return")
+        growing(capture, 0)
+        xdotool("key", "ctrl+Down")
+        moved = [rows[1], rows[0]] + rows[2:]
+        wait_for_rows(bin_dir, "Ctrl+Down", lambda r, selected: r == moved and selected == 1)
+        xdotool("key", "Delete")
+        wait_for_rows(bin_dir, "Delete", lambda r, _: r == moved[:1] + moved[2:])
         close_player(bin_dir, player)
     finally:
         player.kill()
