@@ -72,6 +72,16 @@ std::string PercentDecoded(std::string_view text)
     return bytes;
 }
 
+// Control characters name no file (Windows refuses them in names), and a zero byte would cut
+// the path short; junk is full of them.
+bool HasControlCharacter(std::string_view text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) < 0x20)
+            return true;
+    return false;
+}
+
 // "file:///C:/a%20b.mp3" gives "C:/a b.mp3", "file://server/share/x.mp3" gives
 // "//server/share/x.mp3"; empty when the URL cannot name a file.
 std::string PathOfFileUrl(std::string_view url)
@@ -95,32 +105,31 @@ std::string PathOfFileUrl(std::string_view url)
     }
     if (!host.empty())
         decoded = "//" + PercentDecoded(host) + decoded;
-    // A control character (a zero byte above all) names no file and would cut the path short.
-    for (const char c : decoded)
-        if (static_cast<unsigned char>(c) < 0x20)
-            return {};
-    if (ValidUtf8(decoded) != decoded)
+    if (HasControlCharacter(decoded) || ValidUtf8(decoded) != decoded)
         return {};
     return decoded;
 }
 
 // Splits a backslashed path into its root and the rest: "C:" for "C:\x" (and for the
 // drive-relative "C:x", taken as rooted), "\\server\share" for a share, "" for a rooted or
-// relative path. `rooted` tells whether the rest hangs from a root.
+// relative path. `rooted` tells whether the rest hangs from a root; a share without a server or
+// a share name is no path (`valid` 0).
 struct SplitPath {
     std::string root;
     std::string_view rest;
     bool rooted = false;
+    bool valid = true;
 };
 
 SplitPath Split(std::string_view path)
 {
     SplitPath split;
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-        size_t end = path.find('\\', 2);
-        end = end == std::string_view::npos ? path.size() : path.find('\\', end + 1);
-        if (end == std::string_view::npos)
-            end = path.size();
+        const size_t serverEnd = path.find('\\', 2);
+        const size_t shareEnd =
+            serverEnd == std::string_view::npos ? serverEnd : path.find('\\', serverEnd + 1);
+        const size_t end = shareEnd == std::string_view::npos ? path.size() : shareEnd;
+        split.valid = serverEnd != std::string_view::npos && serverEnd > 2 && end > serverEnd + 1;
         split.root = std::string(path.substr(0, end));
         split.rest = path.substr(end);
         split.rooted = true;
@@ -135,7 +144,8 @@ SplitPath Split(std::string_view path)
     return split;
 }
 
-// Root plus the rest with "." and ".." resolved and repeated separators joined.
+// Root plus the rest with "." and ".." resolved, repeated separators joined and blanks at the
+// end of names dropped.
 std::string Normalised(const std::string& root, std::string_view rest, bool rooted)
 {
     std::vector<std::string_view> parts;
@@ -144,7 +154,11 @@ std::string Normalised(const std::string& root, std::string_view rest, bool root
         size_t end = rest.find('\\', at);
         if (end == std::string_view::npos)
             end = rest.size();
-        const std::string_view part = rest.substr(at, end - at);
+        std::string_view part = rest.substr(at, end - at);
+        // Windows drops blanks at the end of a name (no name it makes has them), and so does a
+        // reader of the line written back.
+        while (!part.empty() && part.back() == ' ')
+            part.remove_suffix(1);
         if (part == "..") {
             if (!parts.empty() && parts.back() != "..")
                 parts.pop_back();
@@ -194,7 +208,7 @@ std::string_view FolderOf(std::string_view path)
 std::string ResolveEntryPath(std::string_view entry, std::string_view folder)
 {
     // Joined to the folder, nothing would name the folder itself.
-    if (entry.empty())
+    if (entry.empty() || HasControlCharacter(entry))
         return {};
     std::string path;
     if (HasUrlScheme(entry)) {
@@ -206,26 +220,35 @@ std::string ResolveEntryPath(std::string_view entry, std::string_view folder)
     } else {
         path = std::string(entry);
     }
-    // "\\?\" paths are taken literally by Windows: no "." or ".." and no slash conversion.
-    if (path.rfind("\\\\?\\", 0) == 0)
+    // "\\?\" paths are taken literally by Windows: no "." or ".." and no slash conversion. A
+    // blank at their end would not survive a line of a playlist.
+    if (path.rfind("\\\\?\\", 0) == 0) {
+        while (path.back() == ' ')
+            path.pop_back();
         return path;
+    }
     path = Backslashed(path);
 
-    SplitPath split = Split(path);
-    if (!split.rooted || split.root.empty()) {
-        const std::string base = Backslashed(folder);
-        const SplitPath folderSplit = Split(base);
-        if (split.rooted) {
-            // "\Music\a.mp3": on the playlist's own drive or share.
-            split.root = folderSplit.root;
-            split.rooted = folderSplit.rooted;
-        } else {
-            const std::string joined = base.empty() ? path : base + '\\' + path;
-            const SplitPath joinedSplit = Split(joined);
-            return Normalised(joinedSplit.root, joinedSplit.rest, joinedSplit.rooted);
-        }
-    }
-    return Normalised(split.root, split.rest, split.rooted);
+    const std::string base = Backslashed(folder);
+    const SplitPath own = Split(path);
+    std::string joined;
+    if (!own.rooted)
+        joined = base.empty() ? path : base + '\\' + path;
+    else if (own.root.empty())
+        joined = Split(base).root + path;  // "\Music\a.mp3": on the playlist's drive or share
+    else
+        joined = path;
+    const SplitPath split = Split(joined);
+    if (!split.valid)
+        return {};
+    std::string resolved = Normalised(split.root, split.rest, split.rooted);
+    while (!resolved.empty() && resolved.back() == ' ')
+        resolved.pop_back();  // a share's name, which Normalised leaves as it is
+    // A colon anywhere but after the drive letter is in no Windows name ("a:b.mp3" is no file,
+    // and written back it would read as a URL).
+    if (resolved.find(':', 2) != std::string::npos)
+        return {};
+    return resolved;
 }
 
 std::string PathForPlaylist(std::string_view path, std::string_view folder)

@@ -14,9 +14,11 @@ std::string_view FolderOf(std::string_view path);
 
 // An entry as a playlist names it, made into the path of a file: both slash forms, a
 // "file:" URL (percent-decoded), an absolute path, a path rooted on the playlist's drive or one
-// relative to `folder` (the playlist's own). "." and ".." are resolved, never above the root.
+// relative to `folder` (the playlist's own). "." and ".." are resolved, never above the root,
+// and blanks at the end of names go, as Windows drops them; "\\?\" paths are kept as they are.
 // Other URLs ("http://...") come back as they are, for the caller to refuse. Empty when the
-// entry cannot name a file (a URL that decodes to a zero byte or to text that is not UTF-8).
+// entry cannot name a file: a control character (also from a URL), a URL that decodes to text
+// that is not UTF-8, a colon past the drive, a share without a server or share name.
 std::string ResolveEntryPath(std::string_view entry, std::string_view folder);
 
 // `path` relative to `folder` when it lies below it (compared without regard to ASCII case, as

@@ -77,15 +77,6 @@ void ForEachLine(std::string_view text, LineFn line, OverlongFn overlong)
     }
 }
 
-// Control characters name no file (Windows refuses them in names); junk is full of them.
-bool CouldBeAPath(std::string_view text)
-{
-    for (const char c : text)
-        if (static_cast<unsigned char>(c) < 0x20)
-            return false;
-    return true;
-}
-
 class Reader {
 public:
     Reader(std::string_view playlistPath, bool utf8, const CodePageToUtf8& fromCodePage)
@@ -113,8 +104,7 @@ public:
     // Adds the entry that `location` names, or counts it as unreadable.
     void Add(std::string_view location, std::string title, int32_t seconds)
     {
-        if (static_cast<int32_t>(contents.entries.size()) >= kMaxPlaylistEntries ||
-            !CouldBeAPath(location)) {
+        if (static_cast<int32_t>(contents.entries.size()) >= kMaxPlaylistEntries) {
             ++contents.unreadable;
             return;
         }

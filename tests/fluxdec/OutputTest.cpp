@@ -115,9 +115,13 @@ TEST(VisualHistoryTest, AReaderBesideTheWriterSeesOnlyWholeGranules) {
     VisualHistory history;
     std::atomic<bool> done{false};
     std::atomic<bool> reading{false};
+    std::atomic<int> shown{0};
     std::thread writer([&] {
         while (!reading) std::this_thread::yield();
-        for (int n = 1; n <= 3000; ++n) {
+        // Until the reader has seen a good number of granules: on a loaded machine it may get
+        // no time at all during a fixed count of pushes. Bounded by time all the same.
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (int n = 1; shown < 50 && std::chrono::steady_clock::now() < giveUp; ++n) {
             // A frame's decoding takes tens of microseconds even with nobody listening.
             const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(20);
             while (std::chrono::steady_clock::now() < until) {}
@@ -125,7 +129,6 @@ TEST(VisualHistoryTest, AReaderBesideTheWriterSeesOnlyWholeGranules) {
         }
         done = true;
     });
-    int shown = 0;
     int8_t out[kVisualBytes];
     reading = true;
     while (!done) {

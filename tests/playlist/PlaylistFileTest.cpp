@@ -95,6 +95,13 @@ const PlaylistCase kCases[] = {
      {"C:\\d\\broken\xEF\xBF\xBD(.mp3|\xEF\xBF\xBD title|-1", "C:\\d\\after.mp3||-1",
       "C:\\d\\big.mp3|huge|-1", "C:\\d\\neg.mp3|tab here|-1"},
      2},
+    {"Names Windows cannot hold: a colon past the drive, a share without its name; blanks at "
+     "the end of a name go, as Windows drops them",
+     "C:\\n\\names.m3u8",
+     "C:\\dir\\a:b.mp3\nsub\\x:y.mp3\n\\\\server\n\\\\\\share\\a.mp3\nfile:////server\n"
+     "dir  \\. /song.mp3 \n\\\\?\\C:\\kept\\..\\as is.mp3\n",
+     {"C:\\n\\dir\\song.mp3||-1", "\\\\?\\C:\\kept\\..\\as is.mp3||-1"},
+     5},
     {"A playlist that lists itself is one entry: nothing recurses", "C:\\s\\self.m3u8",
      "self.m3u8\nC:\\s\\self.m3u8\n", {"C:\\s\\self.m3u8||-1", "C:\\s\\self.m3u8||-1"}, 0},
 };
