@@ -75,6 +75,9 @@ void PlayerApp::OnDestroy()
     singleInstance.MarkClosing();
     // No frame may start once the window goes: the paint thread ends before the song does.
     EndPaintThread();
+    // Before the song halts: the playing entry is saved with the title its plug-in reports.
+    if (ownsRememberedList)
+        RememberPlaylist();
     HaltSong();
     PostQuitMessage(0);
     gSettings.WriteSettings(kSettingsFileName);
@@ -104,7 +107,7 @@ void PlayerApp::OnCopyData(const COPYDATASTRUCT* data)
     if (!PathFromHandedText(text.c_str(), text.size(), path))
         return;
     // A start without a song, or with one no plug-in takes, leaves the playing song alone.
-    if (AddToPlaylist(path))
+    if (AddHandedPath(path))
         PlayIfOnlySong();
 }
 

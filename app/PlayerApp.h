@@ -97,6 +97,8 @@ public:
     Surface backBuffer;
 
     int32_t messageShown = 0;         // 1 while a message stands in the time display
+    char skippedText[32] = {};        // the "Skipped" message, which outlives its caller
+    int32_t ownsRememberedList = 0;   // this run read the remembered list and writes it back
     int32_t windowWidth = 177;
     int32_t windowHeight = 292;
     char programDir[kPathChars] = {};       // ends in a backslash
@@ -155,6 +157,7 @@ public:
     void LockPlayback() override { playback.Lock(); }
     void UnlockPlayback() override { playback.Unlock(); }
     int32_t CurrentIndex() const override { return currentIndex; }
+    void SetCurrentIndex(int32_t index) override { currentIndex = index; }
 
     // Player control: which song plays on which plug-in.
     // Adds a song given by the user (command line, another instance, a drop, the open dialog).
@@ -177,6 +180,14 @@ public:
     void OpenMediaDialog() override;
     // Adds the dropped files (and plays the song when it is the only one); releases the drop.
     void DropFiles(HDROP drop) override;
+
+    // Playlist files (app/PlaylistFiles.cpp).
+    int32_t AddPlaylistFile(const char* path) override;
+    int SavePlaylistFile(const char* path) override;
+    // At exit: the list and the current entry, to "Corvane.m3u8" beside "Corvane.ini".
+    void RememberPlaylist();
+    // At start: that list back, nothing playing; a missing or damaged file leaves it empty.
+    void RecallPlaylist();
     // Position and length of the current song in milliseconds, -1 when unknown.
     int32_t CurrentPosition();
     int32_t CurrentLength();
@@ -204,6 +215,18 @@ public:
     void UnlockPaint();
 
 private:
+    struct AddedEntries {
+        int32_t added = 0;
+        int32_t skipped = 0;
+        int32_t current = -1;  // where the entry `current` of the file landed in the list
+    };
+    // Appends the entries of playlist `bytes` read from `path` whose song is there and claimed.
+    AddedEntries AppendPlaylist(const std::string& bytes, const char* path, int32_t current);
+    // The M3U8 text of the whole list for a file at `path`.
+    std::string PlaylistText(const char* path);
+    // Adds a dropped or handed-over path: a playlist's entries, or the song itself. The number
+    // of songs added.
+    int32_t AddHandedPath(const char* path);
     PluginSlot* CurrentSlot() const;
     int32_t FindClaimingSlot(const char* path) const;  // -1 when no slot claims the path
     // A song handed over singly (dropped, or sent by another instance) plays at once when it is

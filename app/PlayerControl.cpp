@@ -16,6 +16,7 @@
 #include "app/PlayerApp.h"
 #include "app/PluginPath.h"
 #include "playback/PluginSlot.h"
+#include "playlist/PlaylistFile.h"
 #include "playlist/WideText.h"
 
 namespace {
@@ -267,6 +268,16 @@ void PlayerApp::OpenMediaDialog()
     AddToPlaylist(chosen.c_str());
 }
 
+int32_t PlayerApp::AddHandedPath(const char* path)
+{
+    // A playlist's songs join the list as LOAD adds them: none of them starts on its own.
+    if (PlaylistFormatOf(path) != PlaylistFormat::none) {
+        AddPlaylistFile(path);
+        return 0;
+    }
+    return AddToPlaylist(path);
+}
+
 void PlayerApp::DropFiles(HDROP drop)
 {
     const UINT fileCount = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
@@ -282,7 +293,7 @@ void PlayerApp::DropFiles(HDROP drop)
             if (DragQueryFileW(drop, i, &path[0], length + 1) != length)
                 continue;
             path.resize(length);
-            added += AddToPlaylist(Utf8FromWide(path.c_str()).c_str());
+            added += AddHandedPath(Utf8FromWide(path.c_str()).c_str());
         }
         // A drop that added nothing (a folder, a text file) leaves the playing song alone.
         if (added > 0)

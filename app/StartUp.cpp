@@ -55,11 +55,21 @@ int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
     ShowWindow(w, SW_SHOW);
     UpdateWindow(w);
 
+    // Only the instance with a window keeps the list: one that handed its song over has
+    // returned above without touching the file.
+    RecallPlaylist();
+    ownsRememberedList = 1;
+
     char path[kPathChars];
     if (commandLine[0] != '\0' && PathFromHandedText(commandLine, std::strlen(commandLine), path)) {
         PlaybackGuard guard(playback);
-        AddToPlaylist(path);
-        PlayCurrent();
+        // The song of the command line plays, not the remembered current entry.
+        if (AddHandedPath(path)) {
+            currentIndex = playlist.count - 1;
+            PlayCurrent();
+        } else if (playlist.count == 0) {
+            PlayCurrent();  // says that there is no song
+        }
     }
     // Songs of other starts come from now on, after this one's own.
     singleInstance.MarkReady();

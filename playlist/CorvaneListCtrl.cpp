@@ -248,7 +248,9 @@ LRESULT CALLBACK CorvaneListCtrl::ListCtrlProc(HWND window, UINT message, WPARAM
     case WM_ERASEBKGND:
         return ctrl->EraseBackground(reinterpret_cast<HDC>(wParam));
     case WM_KEYDOWN:
-        ctrl->OnKeyDown(wParam, lParam);
+        // The owner's commands (remove, play, move a row) come before the list's own moves.
+        if (!SendMessageW(GetParent(window), kListKeyMessage, wParam, 0))
+            ctrl->OnKeyDown(wParam, lParam);
         return 0;
     case WM_CHAR:
         ctrl->OnChar(wParam, lParam);

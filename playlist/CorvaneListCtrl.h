@@ -7,7 +7,8 @@
 //   WM_COMMAND LBN_DBLCLK     a row was double-clicked, or the space bar typed;
 //   WM_COMMAND LBN_ERRSPACE   a drag lost its row because the list box refused to insert it
 //                             again: the rows no longer mirror what the owner keeps;
-//   kEntryMovedMessage        a row was dragged from index wParam to index lParam.
+//   kEntryMovedMessage        a row was dragged from index wParam to index lParam;
+//   kListKeyMessage           key wParam went down: a nonzero answer means the owner took it.
 // The owner forwards WM_DRAWITEM and WM_MEASUREITEM for the control's id to DrawItem and
 // MeasureItem.
 //
@@ -23,6 +24,7 @@
 #include "skin/GdiHandles.h"
 
 inline constexpr UINT kEntryMovedMessage = WM_APP + 0x202;  // 0x8202
+inline constexpr UINT kListKeyMessage = WM_APP + 0x204;
 inline constexpr int kListTextChars = 2048;
 
 class CorvaneListCtrl {

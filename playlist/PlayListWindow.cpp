@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "playlist/PlayList.h"
+#include "playlist/PlayListOrder.h"
+#include "playlist/PlaylistDialogs.h"
 #include "resources/ResourceIds.h"
 #include "skin/RegionFromBitmap.h"
 
@@ -246,6 +248,89 @@ void PlayListWindow::ScrollRows(int32_t down)
         listCtrl.SetTopIndex(top);
 }
 
+void PlayListWindow::LoadPlaylist()
+{
+    const std::string path = AskPlaylistToLoad(hwnd);
+    if (path.empty())
+        return;
+    const int32_t rowsBefore = static_cast<int32_t>(listCtrl.GetCount());
+    if (player.AddPlaylistFile(path.c_str()) > 0) {
+        RefreshRows();
+        listCtrl.SetCurSel(rowsBefore);
+    }
+}
+
+void PlayListWindow::SavePlaylist()
+{
+    const std::string path = AskPlaylistToSave(hwnd);
+    if (!path.empty() && !player.SavePlaylistFile(path.c_str()))
+        MessageBoxW(hwnd, L"The playlist could not be saved.", L"Corvane", MB_OK | MB_ICONERROR);
+}
+
+void PlayListWindow::Rearrange(int32_t button)
+{
+    const int32_t selected = static_cast<int32_t>(listCtrl.GetCurSel());
+    int32_t selectedNow = -1;
+    {
+        PlaybackHold guard(player);
+        // The orders move entries, not nodes' contents: the selected node is found again
+        // wherever its entry went.
+        const PlayListNode* mark = playlist.NodeAt(selected);
+        const int32_t current = player.CurrentIndex();
+        int32_t moved = current;
+        if (button == sortButton) {
+            moved = SortPlayList(playlist, current);
+        } else if (button == reverseButton) {
+            moved = ReversePlayList(playlist, current);
+        } else {
+            if (shuffleSeed == 0)
+                shuffleSeed = GetTickCount() | 1u;
+            ShuffleRandom random(shuffleSeed++);
+            moved = ShufflePlayList(playlist, current, random);
+        }
+        player.SetCurrentIndex(moved);
+        int32_t index = 0;
+        for (const PlayListNode* node = playlist.head; node != nullptr && mark != nullptr;
+             node = node->next, ++index)
+            if (node == mark) {
+                selectedNow = index;
+                break;
+            }
+    }
+    RefreshRows();
+    if (selectedNow >= 0)
+        listCtrl.SetCurSel(selectedNow);
+}
+
+void PlayListWindow::MoveSelected(int32_t down)
+{
+    const int32_t selected = static_cast<int32_t>(listCtrl.GetCurSel());
+    const int32_t target = selected + (down ? 1 : -1);
+    if (selected < 0 || target < 0 || target >= listCtrl.GetCount())
+        return;
+    {
+        // As a drag does: the current index keeps its number.
+        PlaybackHold guard(player);
+        playlist.MoveEntry(selected, target);
+    }
+    RebuildRows();
+    listCtrl.SetCurSel(target);
+}
+
+int32_t PlayListWindow::OnKey(WPARAM key)
+{
+    const bool control = GetKeyState(VK_CONTROL) < 0;
+    if (key == VK_DELETE && !control)
+        RemoveSelected();
+    else if (key == VK_RETURN && !control)
+        PlaySelected();
+    else if ((key == VK_UP || key == VK_DOWN) && control)
+        MoveSelected(key == VK_DOWN ? 1 : 0);
+    else
+        return 0;
+    return 1;
+}
+
 // ---- The window procedure -----------------------------------------------------------------
 
 LRESULT CALLBACK PlayListWindow::PlayListWndProc(HWND window, UINT message, WPARAM wParam,
@@ -300,6 +385,8 @@ LRESULT CALLBACK PlayListWindow::PlayListWndProc(HWND window, UINT message, WPAR
         self->playlist.MoveEntry(static_cast<int32_t>(wParam), static_cast<int32_t>(lParam));
         return 0;
     }
+    case kListKeyMessage:
+        return self->OnKey(wParam);
     case kRebuildRowsMessage:
         self->rebuildPosted = 0;
         self->RebuildRows();
@@ -380,7 +467,18 @@ void PlayListWindow::RunButton(int32_t button)
     case scrollUpButton:
         ScrollRows(0);
         break;
+    case loadButton:
+        LoadPlaylist();
+        break;
+    case saveButton:
+        SavePlaylist();
+        break;
+    case sortButton:
+    case reverseButton:
+    case shuffleButton:
+        Rearrange(button);
+        break;
     default:
-        break;  // load, save, shuffle, reverse and sort only light up
+        break;
     }
 }

@@ -69,6 +69,17 @@ public:
     void ClearAll();
     // One row down (`down` 1) or up; nothing beyond either end.
     void ScrollRows(int32_t down);
+    // LOAD: the chosen playlist's entries join the end of the list.
+    void LoadPlaylist();
+    // SAVE: the list goes to the chosen ".m3u8" file.
+    void SavePlaylist();
+    // SORT, REVERSE, SHUFFLE: the playing song keeps playing and the selection stays on its
+    // entry wherever the entry went.
+    void Rearrange(int32_t button);
+    // Ctrl+Up (`down` 0) and Ctrl+Down: the selected entry one row up or down.
+    void MoveSelected(int32_t down);
+    // Delete, Enter, Ctrl+Up and Ctrl+Down; 1 when the key was one of them.
+    int32_t OnKey(WPARAM key);
 
     PlayerCommands& player;
     PlayList& playlist;
@@ -86,6 +97,7 @@ public:
 
     int32_t startedFromList = 0;  // a row was played from this window; never cleared
     int32_t rebuildPosted = 0;    // a rebuild of the rows waits in the window's queue
+    uint32_t shuffleSeed = 0;     // the next shuffle's seed; set from the clock when first used
     CorvaneListCtrl listCtrl;
     HWND hwnd = nullptr;          // the window while it exists
 

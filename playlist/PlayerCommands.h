@@ -20,6 +20,9 @@ public:
     virtual void UnlockPlayback() = 0;
     // The entry the player plays or would play next, 0-based; the caller holds the lock.
     virtual int32_t CurrentIndex() const = 0;
+    // Moves the current entry without touching the song: for a rearrangement of the whole list
+    // that took the playing entry elsewhere. The caller holds the lock.
+    virtual void SetCurrentIndex(int32_t index) = 0;
 
     // Plays entry `index`: 1 when it is in the list, else the song halts and the answer is 0.
     virtual int SelectEntry(int32_t index) = 0;
@@ -29,6 +32,12 @@ public:
     virtual void OpenMediaDialog() = 0;
     // Adds the dropped files as a drop on the main window would; releases the drop.
     virtual void DropFiles(HDROP drop) = 0;
+    // Appends the entries of the playlist file at `path` (UTF-8) whose song exists and is
+    // claimed by a plug-in, without playing; the main window shows how many were skipped.
+    // Answers the number added.
+    virtual int32_t AddPlaylistFile(const char* path) = 0;
+    // Writes the whole list as M3U8 to `path` (UTF-8); 1 when the file was written.
+    virtual int SavePlaylistFile(const char* path) = 0;
 };
 
 // Holds the player's playback lock for the guard's scope.

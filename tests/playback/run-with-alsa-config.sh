@@ -15,4 +15,5 @@ else
   wine_env_start >/dev/null || exit 1
 fi
 export ALSA_CONFIG_PATH=$config
+wine_env_forget_playlist
 exec "$CORVANE_WINE_LOADER" "$@"

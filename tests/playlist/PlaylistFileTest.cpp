@@ -1,6 +1,7 @@
 // Playlist files read from one table of small files, the hostile ones bounded, and a save read
 // back as the same list.
 #include "playlist/PlaylistFile.h"
+#include "playlist/RememberedEntry.h"
 #include "playlist/Utf8Text.h"
 
 #include <gtest/gtest.h>
@@ -185,6 +186,20 @@ TEST(PlaylistFile, SavedListReadsBackTheSame)
     }
     EXPECT_EQ("Two  lines", read.entries[2].title);
     EXPECT_EQ("\xE5\xA4\x9C.mp3", read.entries[1].title) << "unknown titles save the file name";
+}
+
+TEST(PlaylistFile, RememberedCurrentEntryIsACommentOnlyAtALineStart)
+{
+    const std::vector<PlaylistEntry> list = {{"C:\\a.mp3", "", -1}, {"C:\\b.mp3", "", -1}};
+    const std::string text = WriteM3u8(list, "C:\\Windows\\Corvane.m3u8") + CurrentEntryLine(1);
+    EXPECT_EQ(2u, Read(text, "C:\\Windows\\Corvane.m3u8").entries.size()) << text;
+    EXPECT_EQ(1, CurrentEntryOf(text));
+    const std::pair<const char*, int32_t> damaged[] = {
+        {"C:\\x#CORVANE-CURRENT:3\r\n", -1}, {"#CORVANE-CURRENT:\r\n", -1},
+        {"#CORVANE-CURRENT:-2", -1}, {"#CORVANE-CURRENT:99999999999999999999", -1},
+        {"a#CORVANE-CURRENT:1\n#CORVANE-CURRENT:7", 7}};
+    for (const auto& [bytes, current] : damaged)
+        EXPECT_EQ(current, CurrentEntryOf(bytes)) << bytes;
 }
 
 }  // namespace
