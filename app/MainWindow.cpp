@@ -96,12 +96,7 @@ void PlayerApp::OnCopyData(const COPYDATASTRUCT* data)
     } else {
         // The older 8-bit form, in the system code page.
         const auto* narrow = static_cast<const char*>(data->lpData);
-        const int bytes = static_cast<int>(strnlen(narrow, data->cbData));
-        const int chars = MultiByteToWideChar(CP_ACP, 0, narrow, bytes, nullptr, 0);
-        std::wstring wide(chars > 0 ? static_cast<size_t>(chars) : 0, L'\0');
-        if (chars > 0)
-            MultiByteToWideChar(CP_ACP, 0, narrow, bytes, &wide[0], chars);
-        text = Utf8FromWide(wide.c_str(), static_cast<int>(wide.size()));
+        text = Utf8FromCodePage(std::string_view(narrow, strnlen(narrow, data->cbData)));
     }
     char path[kPathChars];
     if (!PathFromHandedText(text.c_str(), text.size(), path))

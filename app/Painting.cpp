@@ -6,6 +6,8 @@
 // lock first (the lock order of app/PlaybackLock.h).
 #include <windows.h>
 
+#include <string>
+
 #include <cmath>
 #include <cstdint>
 
@@ -212,9 +214,11 @@ void PlayerApp::PresentTimeArea(const char* text)
 void PlayerApp::ShowMessage(const char* text, DWORD millis)
 {
     // A message stands for up to half a second: under the playback lock that would stop the
-    // paint thread for as long, so it waits until the lock is given back.
-    playback.AfterRelease([this, text, millis] {
-        DrawMessage(text);
+    // paint thread for as long, so it waits until the lock is given back, with a copy of its
+    // text (the caller's may be gone by then).
+    const bool hasText = text != nullptr;
+    playback.AfterRelease([this, message = std::string(hasText ? text : ""), hasText, millis] {
+        DrawMessage(hasText ? message.c_str() : nullptr);
         Sleep(millis);
         RestoreMessageArea();
     });

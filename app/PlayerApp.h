@@ -97,7 +97,6 @@ public:
     Surface backBuffer;
 
     int32_t messageShown = 0;         // 1 while a message stands in the time display
-    char skippedText[32] = {};        // the "Skipped" message, which outlives its caller
     int32_t ownsRememberedList = 0;   // this run read the remembered list and writes it back
     int32_t windowWidth = 177;
     int32_t windowHeight = 292;

@@ -16,6 +16,7 @@
 #include "app/PlayerApp.h"
 #include "app/PluginPath.h"
 #include "playback/PluginSlot.h"
+#include "playlist/FileDialogs.h"
 #include "playlist/PlaylistFile.h"
 #include "playlist/WideText.h"
 
@@ -33,8 +34,6 @@ constexpr DWORD kMessageMs = 500;
 constexpr double kProgressTop = -1.570796327;  // the progress pointer straight up
 constexpr LONG kTitleRestart = -100000;         // the next frame starts the title scroll anew
 constexpr int32_t kGlyphAdvance = 12;
-// The dialog's buffer: long enough for the longest path the platform can name.
-constexpr DWORD kDialogPathChars = 32768;
 // No plug-in's extension list is read beyond this many bytes.
 constexpr size_t kExtensionListLimit = 4096;
 
@@ -176,25 +175,18 @@ void PlayerApp::PreviousSong()
 
 void PlayerApp::StepSong(int32_t step, const char* endText)
 {
-    const char* message = nullptr;
-    DWORD millis = kMessageMs;
-    {
-        PlaybackGuard guard(playback);
-        const int32_t target = currentIndex + step;
-        if (playlist.count == 0) {
-            message = kNoSongText;
-            millis = kShortMessageMs;
-        } else if (step > 0 ? target >= playlist.count : target < 0) {
-            message = endText;
-        } else {
-            currentIndex = target;
-            HaltSong();
-            PlayCurrent();
-        }
+    PlaybackGuard guard(playback);
+    const int32_t target = currentIndex + step;
+    // A message waits until the lock is given back: the paint thread keeps animating meanwhile.
+    if (playlist.count == 0) {
+        ShowMessage(kNoSongText, kShortMessageMs);
+    } else if (step > 0 ? target >= playlist.count : target < 0) {
+        ShowMessage(endText, kMessageMs);
+    } else {
+        currentIndex = target;
+        HaltSong();
+        PlayCurrent();
     }
-    // Shown without the lock: the paint thread keeps animating while the message stands.
-    if (message != nullptr)
-        ShowMessage(message, millis);
 }
 
 int PlayerApp::IsSongPlaying()
@@ -244,19 +236,11 @@ void PlayerApp::OpenMediaDialog()
     const std::wstring filter =
         WideFromUtf8(filterUtf8.data(), static_cast<int>(filterUtf8.size()));
 
-    std::wstring fileName(kDialogPathChars, L'\0');
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.lpstrFilter = filter.c_str();
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = &fileName[0];
-    dialog.nMaxFile = kDialogPathChars;
-    dialog.lpstrTitle = L"Open Corvane Media";
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     // The dialog runs its own message loop: no lock is held while the user chooses.
-    if (!GetOpenFileNameW(&dialog))
+    const std::string chosen = AskFileName(nullptr, filter.c_str(), L"Open Corvane Media",
+                                           OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, false);
+    if (chosen.empty())
         return;
-    const std::string chosen = Utf8FromWide(fileName.c_str());
 
     PlaybackGuard guard(playback);
     const int32_t slotIndex = FindClaimingSlot(chosen.c_str());

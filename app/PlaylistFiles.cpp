@@ -59,17 +59,6 @@ bool ReplaceFile(const std::wstring& path, const std::string& bytes)
     return ok;
 }
 
-std::string Utf8FromCodePage(std::string_view text)
-{
-    const int bytes = static_cast<int>(text.size());
-    const int chars = MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, nullptr, 0);
-    if (chars <= 0)
-        return std::string();
-    std::wstring wide(static_cast<size_t>(chars), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, &wide[0], chars);
-    return Utf8FromWide(wide.c_str(), chars);
-}
-
 bool IsSongFile(const std::string& path)
 {
     const DWORD attributes = GetFileAttributesW(WideFromUtf8(path.c_str()).c_str());
@@ -95,11 +84,16 @@ PlayerApp::AddedEntries PlayerApp::AppendPlaylist(const std::string& bytes, cons
         ReadPlaylist(bytes, PlaylistFormatOf(path), path, Utf8FromCodePage);
     AddedEntries result;
     result.skipped = contents.unreadable;
+    // The disk is asked before the playback lock is taken: ten thousand entries, or a slow
+    // share, must not hold up the paint thread.
+    std::vector<char> present(contents.entries.size());
+    for (size_t i = 0; i < present.size(); ++i)
+        present[i] = IsSongFile(contents.entries[i].path);
     PlaybackGuard guard(playback);
     for (size_t i = 0; i < contents.entries.size(); ++i) {
         const std::string& song = contents.entries[i].path;
         // The checks a single dropped song gets, and the file must be there.
-        if (!IsSongFile(song) || !AddToPlaylist(song.c_str())) {
+        if (!present[i] || !AddToPlaylist(song.c_str())) {
             ++result.skipped;
             continue;
         }
@@ -120,11 +114,9 @@ int32_t PlayerApp::AddPlaylistFile(const char* path)
     else
         result = AppendPlaylist(bytes, path, -1);
     if (result.skipped > 0) {
-        // The text lives in the object: the message may be drawn after this call returns,
-        // once the caller gives the playback lock back.
-        std::snprintf(skippedText, sizeof skippedText, "Skipped\n%d",
-                      static_cast<int>(result.skipped));
-        ShowMessage(skippedText, kSkippedMessageMs);
+        char text[32];
+        std::snprintf(text, sizeof text, "Skipped\n%d", static_cast<int>(result.skipped));
+        ShowMessage(text, kSkippedMessageMs);
     }
     return result.added;
 }

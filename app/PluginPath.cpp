@@ -24,15 +24,7 @@ bool InCodePage(const std::wstring& wide, std::string& out)
     std::string converted(static_cast<size_t>(bytes), '\0');
     WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, &converted[0], bytes, nullptr, lostReport);
     converted.resize(static_cast<size_t>(bytes) - 1);
-    if (lost)
-        return false;
-    const int back = MultiByteToWideChar(CP_ACP, 0, converted.c_str(), -1, nullptr, 0);
-    std::wstring again(back > 0 ? static_cast<size_t>(back) : 0, L'\0');
-    if (back <= 0 ||
-        MultiByteToWideChar(CP_ACP, 0, converted.c_str(), -1, &again[0], back) != back)
-        return false;
-    again.resize(static_cast<size_t>(back) - 1);
-    if (again != wide)
+    if (WideFromCodePage(converted) != wide)
         return false;
     out = std::move(converted);
     return true;

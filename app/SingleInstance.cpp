@@ -15,8 +15,12 @@ constexpr DWORD kHandOverWaitMs = 20000;
 constexpr DWORD kWindowPollMs = 50;
 constexpr UINT kSendTimeoutMs = 20000;
 
-}  // namespace
+HWND FindPlayerWindow()
+{
+    return FindWindowA(kMainWindowClass, kMainWindowTitle);
+}
 
+// Sends `arguments` (UTF-8) to the player's window as UTF-16; 1 when the window answered.
 int SendToPlayerWindow(HWND window, const char* arguments)
 {
     const std::wstring wide = WideFromUtf8(arguments);
@@ -30,6 +34,8 @@ int SendToPlayerWindow(HWND window, const char* arguments)
                ? 1
                : 0;
 }
+
+}  // namespace
 
 SingleInstance::~SingleInstance()
 {
@@ -48,7 +54,7 @@ int SingleInstance::ClaimOrHandOver(const char* arguments)
         ready_ = CreateEventW(nullptr, TRUE, FALSE, kPlayerReadyName);
     if (mutex_ == nullptr || ready_ == nullptr) {
         // Without the named objects only the window search is left.
-        if (HWND running = FindWindowA(kMainWindowClass, kMainWindowTitle)) {
+        if (HWND running = FindPlayerWindow()) {
             SendToPlayerWindow(running, arguments);
             return 0;
         }
@@ -69,7 +75,7 @@ int SingleInstance::ClaimOrHandOver(const char* arguments)
             return 1;
         }
         if (result == WAIT_OBJECT_0 + 1) {
-            HWND running = FindWindowA(kMainWindowClass, kMainWindowTitle);
+            HWND running = FindPlayerWindow();
             if (running != nullptr && SendToPlayerWindow(running, arguments))
                 return 0;
             Sleep(kWindowPollMs);  // ready, but its window is just going: look again

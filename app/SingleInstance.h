@@ -38,6 +38,3 @@ private:
     HANDLE ready_ = nullptr;  // owned; manual-reset
     bool owner_ = false;      // this process holds mutex_
 };
-
-// Sends `arguments` (UTF-8) to the player's window as UTF-16; 1 when the window answered.
-int SendToPlayerWindow(HWND window, const char* arguments);

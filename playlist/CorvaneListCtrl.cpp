@@ -173,11 +173,6 @@ LRESULT CorvaneListCtrl::DeleteString(int32_t index)
     return SendMessageA(hwnd, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
-LRESULT CorvaneListCtrl::InsertString(int32_t index, const char* text)
-{
-    return InsertWide(index, WideFromUtf8(text).c_str());
-}
-
 LRESULT CorvaneListCtrl::InsertWide(int32_t index, const wchar_t* text)
 {
     return SendMessageW(hwnd, LB_INSERTSTRING, static_cast<WPARAM>(index),

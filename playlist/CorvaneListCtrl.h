@@ -72,7 +72,6 @@ public:
     // shows as it is; the texts given here are UTF-8.
     LRESULT AddString(const char* text);
     LRESULT DeleteString(int32_t index);
-    LRESULT InsertString(int32_t index, const char* text);
     LRESULT GetItemRect(int32_t index, RECT* rect);
     LRESULT SetCurSel(int32_t index);
     LRESULT GetTopIndex();

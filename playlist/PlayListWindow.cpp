@@ -2,13 +2,13 @@
 
 #include <windowsx.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "playlist/PlayList.h"
 #include "playlist/PlayListOrder.h"
-#include "playlist/PlaylistDialogs.h"
+#include "playlist/FileDialogs.h"
+#include "playlist/PlaylistPaths.h"
 #include "resources/ResourceIds.h"
 #include "skin/RegionFromBitmap.h"
 
@@ -27,11 +27,7 @@ constexpr POINT kListSample = {219, 187};
 // A row shows the file's name and extension, without drive and directories.
 std::string RowTextOf(const char* path)
 {
-    const char* name = path;
-    for (const char* at = path; *at != '\0'; ++at)
-        if (*at == '\\' || *at == '/' || *at == ':')
-            name = at + 1;
-    return std::string(name, strnlen(name, kListTextChars - 1));
+    return std::string(FileNameOf(path).substr(0, kListTextChars - 1));
 }
 
 }  // namespace

@@ -11,21 +11,6 @@ bool IsAsciiLetter(char c)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-char FoldAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool StartsWithFolded(std::string_view text, std::string_view prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (FoldAscii(text[i]) != FoldAscii(prefix[i]))
-            return false;
-    return true;
-}
-
 bool HasDrive(std::string_view path)
 {
     return path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':';
@@ -93,7 +78,7 @@ std::string PathOfFileUrl(std::string_view url)
         const size_t slash = rest.find('/');
         host = rest.substr(0, slash);
         rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
-        if (StartsWithFolded(host, "localhost") && host.size() == 9)
+        if (StartsWithFoldingAscii(host, "localhost") && host.size() == 9)
             host = {};
     }
     std::string decoded = PercentDecoded(rest);
@@ -212,7 +197,7 @@ std::string ResolveEntryPath(std::string_view entry, std::string_view folder)
         return {};
     std::string path;
     if (HasUrlScheme(entry)) {
-        if (!StartsWithFolded(entry, "file:"))
+        if (!StartsWithFoldingAscii(entry, "file:"))
             return std::string(entry);
         path = PathOfFileUrl(entry);
         if (path.empty())
@@ -257,7 +242,7 @@ std::string PathForPlaylist(std::string_view path, std::string_view folder)
     while (!base.empty() && base.back() == '\\')
         base.pop_back();
     const std::string full = Backslashed(path);
-    if (base.empty() || full.size() <= base.size() + 1 || !StartsWithFolded(full, base) ||
+    if (base.empty() || full.size() <= base.size() + 1 || !StartsWithFoldingAscii(full, base) ||
         full[base.size()] != '\\')
         return std::string(path);
     std::string relative = full.substr(base.size() + 1);

@@ -8,26 +8,6 @@ namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-char FoldAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsFolded(std::string_view text, std::string_view lower)
-{
-    if (text.size() != lower.size())
-        return false;
-    for (size_t i = 0; i < text.size(); ++i)
-        if (FoldAscii(text[i]) != lower[i])
-            return false;
-    return true;
-}
-
-bool StartsWithFolded(std::string_view text, std::string_view lower)
-{
-    return text.size() >= lower.size() && EqualsFolded(text.substr(0, lower.size()), lower);
-}
-
 std::string_view Trimmed(std::string_view text)
 {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
@@ -135,7 +115,7 @@ void ReadM3u(std::string_view text, Reader& reader)
                 reader.Add(line, std::move(title), seconds);
                 title.clear();
                 seconds = -1;
-            } else if (StartsWithFolded(line, "#extinf:")) {
+            } else if (StartsWithFoldingAscii(line, "#extinf:")) {
                 // "#EXTINF:seconds,title"; the title may itself hold commas.
                 const std::string_view info = line.substr(8);
                 const size_t comma = info.find(',');
@@ -173,7 +153,7 @@ void ReadPls(std::string_view text, Reader& reader)
             const std::string_view value = Trimmed(line.substr(equals + 1));
             std::string_view field;
             for (const std::string_view name : {"file", "title", "length"})
-                if (StartsWithFolded(key, name))
+                if (StartsWithFoldingAscii(key, name))
                     field = name;
             if (field.empty())
                 return;  // "NumberOfEntries", "Version"
@@ -211,11 +191,11 @@ PlaylistFormat PlaylistFormatOf(std::string_view path)
     if (dot == std::string_view::npos || path[dot] != '.')
         return PlaylistFormat::none;
     const std::string_view extension = path.substr(dot + 1);
-    if (EqualsFolded(extension, "m3u"))
+    if (EqualsFoldingAscii(extension, "m3u"))
         return PlaylistFormat::m3u;
-    if (EqualsFolded(extension, "m3u8"))
+    if (EqualsFoldingAscii(extension, "m3u8"))
         return PlaylistFormat::m3u8;
-    if (EqualsFolded(extension, "pls"))
+    if (EqualsFoldingAscii(extension, "pls"))
         return PlaylistFormat::pls;
     return PlaylistFormat::none;
 }

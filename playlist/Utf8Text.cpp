@@ -59,3 +59,27 @@ std::string ValidUtf8(std::string_view bytes)
     }
     return text;
 }
+
+namespace {
+
+char FoldAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+bool EqualsFoldingAscii(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldAscii(a[i]) != FoldAscii(b[i]))
+            return false;
+    return true;
+}
+
+bool StartsWithFoldingAscii(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && EqualsFoldingAscii(text.substr(0, prefix.size()), prefix);
+}

@@ -14,3 +14,7 @@ std::string ValidUtf8(std::string_view bytes);
 // The code point that starts at `at` in valid-or-not UTF-8, and the bytes it takes in `length`
 // (at least 1). A byte that starts no valid sequence comes back as itself with length 1.
 uint32_t DecodeUtf8At(std::string_view text, size_t at, size_t& length);
+
+// Comparisons that ignore the case of ASCII letters only (keywords, schemes, drive letters).
+bool EqualsFoldingAscii(std::string_view a, std::string_view b);
+bool StartsWithFoldingAscii(std::string_view text, std::string_view prefix);

@@ -28,3 +28,20 @@ std::string Utf8FromWide(const wchar_t* text, int length)
         utf8.resize(static_cast<size_t>(needed) - 1);
     return utf8;
 }
+
+std::wstring WideFromCodePage(std::string_view text)
+{
+    const int bytes = static_cast<int>(text.size());
+    const int chars = MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, nullptr, 0);
+    if (chars <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<size_t>(chars), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, &wide[0], chars);
+    return wide;
+}
+
+std::string Utf8FromCodePage(std::string_view text)
+{
+    const std::wstring wide = WideFromCodePage(text);
+    return Utf8FromWide(wide.c_str(), static_cast<int>(wide.size()));
+}

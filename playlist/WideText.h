@@ -7,7 +7,12 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // `length` characters of `text`, or up to its terminating zero when `length` is -1.
 std::wstring WideFromUtf8(const char* text, int length = -1);
 std::string Utf8FromWide(const wchar_t* text, int length = -1);
+// Text in the system's code page (the 8-bit forms of the platform and of old playlists); empty
+// when it does not convert.
+std::wstring WideFromCodePage(std::string_view text);
+std::string Utf8FromCodePage(std::string_view text);

@@ -34,14 +34,6 @@ constexpr POINT kVolumePoint = {159, 155};
 constexpr RECT kScopeRect = {38, 60, 133, 108};
 constexpr int32_t kTitleLeft = 35, kTitleRight = 130, kTitleTop = 46;
 
-std::string ProgramFolder()
-{
-    char program[MAX_PATH];
-    GetModuleFileNameA(nullptr, program, MAX_PATH);
-    std::string folder(program);
-    return folder.erase(folder.find_last_of('\\') + 1);
-}
-
 // The songs of tests/app/make-gapless-songs.sh.
 std::string GaplessSong(const char* name)
 {
@@ -295,12 +287,8 @@ TEST_F(FluxdecInPlayer, TaggedSongScrollsByUnderItsOwnNameInTheFontsLetters)
                 SelectClipRgn(dc, app.titleRegion);
                 app.skinFont.DrawStringInBox(dc, expected, kTitleLeft, kTitleRight, kTitleTop, offset);
             });
-            int differences = 0;
-            for (int y = kTitleTop; y < kScopeRect.top; ++y)
-                for (int x = kTitleLeft; x < kTitleRight; ++x)
-                    if (PtInRegion(app.titleRegion, x, y) && window.At(x, y) != candidate.At(x, y))
-                        ++differences;
-            shown = shown || differences == 0;
+            const RECT titleLine = {kTitleLeft, kTitleTop, kTitleRight, kScopeRect.top};
+            shown = shown || RegionDifferences(app.titleRegion, titleLine, window, candidate) == 0;
         }
         PumpMessages(50);
     }

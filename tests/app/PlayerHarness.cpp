@@ -72,15 +72,19 @@ void ResetTestPlugin()
     TestPlugin()->extensions = "wav\0";
 }
 
+std::string ProgramFolder()
+{
+    char program[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::string folder(program);
+    return folder.erase(folder.find_last_of('\\') + 1);
+}
+
 std::string RealSongPath(int number)
 {
     static const char* const kNames[] = {"Morning Light", "Harbour", "Slow River", "Night Train",
                                          "Paper Moon"};
-    char program[MAX_PATH];
-    GetModuleFileNameA(nullptr, program, MAX_PATH);
-    std::string folder(program);
-    folder.erase(folder.find_last_of('\\') + 1);
-    return folder + "..\\playlist-songs\\" + kNames[number % 5] + ".mp3";
+    return ProgramFolder() + "..\\playlist-songs\\" + kNames[number % 5] + ".mp3";
 }
 
 std::string TestSongPath(int number)
@@ -160,17 +164,21 @@ Pixels ExpectedMessage(const char* text)
     });
 }
 
-int TimeAreaDifferences(const Pixels& a, const Pixels& b)
+int RegionDifferences(HRGN region, const RECT& area, const Pixels& a, const Pixels& b)
 {
-    const HRGN region = gPlayerApp.timeRegion;
-    RECT box;
-    GetRgnBox(region, &box);
     int differences = 0;
-    for (int y = box.top; y < box.bottom; ++y)
-        for (int x = box.left; x < box.right; ++x)
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
             if (PtInRegion(region, x, y) && a.At(x, y) != b.At(x, y))
                 ++differences;
     return differences;
+}
+
+int TimeAreaDifferences(const Pixels& a, const Pixels& b)
+{
+    RECT box;
+    GetRgnBox(gPlayerApp.timeRegion, &box);
+    return RegionDifferences(gPlayerApp.timeRegion, box, a, b);
 }
 
 bool TimeAreaShows(const Pixels& expected)

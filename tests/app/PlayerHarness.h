@@ -50,6 +50,8 @@ void ResetTestPlugin();
 
 // A path that the test plug-in claims (extension "wav").
 std::string TestSongPath(int number);
+// The test program's folder, with its closing backslash.
+std::string ProgramFolder();
 // A real song that Fluxdec plays (made by the build, five of them).
 std::string RealSongPath(int number);
 
@@ -59,6 +61,8 @@ Pixels OverRestingSkin(const std::function<void(HDC)>& draw);
 Pixels ExpectedTime(const char* text);
 // The time display with a message in the skin's font.
 Pixels ExpectedMessage(const char* text);
+// Pixels of `area` inside `region` that differ between two pictures.
+int RegionDifferences(HRGN region, const RECT& area, const Pixels& a, const Pixels& b);
 // Pixels of the time display (inside its region) that differ between two pictures.
 int TimeAreaDifferences(const Pixels& a, const Pixels& b);
 // The window's time display shows exactly `expected`.

@@ -112,8 +112,7 @@ DWORD WINAPI DecoderThreadMain(LPVOID param) {
         int32_t samplesPerChannel = 0;
         const Status status = DecodeSongBlock(&state->song, state->pcm, &info, &samplesPerChannel);
         if (IsEndOfStream(status)) break;
-        if (samplesPerChannel == 0) continue;  // a frame that gapless trimming took whole
-        const int32_t channels = info.channels == 1 ? 1 : 2;
+        const int32_t channels = info.channels;
         output.EnsureFormat(info.sampleRate, channels);
         if (state->stopRequested) break;
         // A frame the reservoir could not decode is silence, and its lines are the last frame's.

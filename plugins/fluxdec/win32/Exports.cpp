@@ -232,13 +232,7 @@ __declspec(dllexport) int32_t Initialise(PluginRecord* record) {
     record->SetVolume = SetVolumeEntry;
     record->GetVisualData = GetVisualDataEntry;
     PluginState* state = new (std::nothrow) PluginState{};
-    if (state) {
-        state->file = INVALID_HANDLE_VALUE;
-        state->lengthMs = kNoFileInfoValue;
-        state->lengthSamples = kNoFileInfoValue;
-        state->seekPosition = fluxdec::kNoSeek;
-        InitializeCriticalSection(&state->lock);
-    }
+    if (state) InitializeCriticalSection(&state->lock);
     record->pluginState = state;  // without memory every entry does nothing and OpenFile fails
     return 1;
 }

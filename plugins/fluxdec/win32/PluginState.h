@@ -1,5 +1,6 @@
 // The Fluxdec plug-in's private state: one block per PluginRecord, made in Initialise and
-// deleted in Shutdown. Windows side only.
+// deleted in Shutdown (value-initialised: what has no initialiser below starts as zero). Windows
+// side only.
 #pragma once
 
 #include <windows.h>
@@ -30,8 +31,8 @@ struct PluginState {
     // Set by Stop (host thread), read by the decoder thread once per frame: the thread then ends
     // without touching the host's output, which Stop closes.
     volatile LONG stopRequested;
-    HANDLE file;                   // owned: the song file, INVALID_HANDLE_VALUE when none;
-                                   // closed by the decoder thread when the song has played out
+    HANDLE file = INVALID_HANDLE_VALUE;  // owned: the song file, INVALID_HANDLE_VALUE when none;
+                                         // closed by the decoder thread once the song played out
     Song song;                     // the song's decoder, seek table and gapless trimming
     bool songOpen;                 // OpenSong found a frame; guarded as `song`
     int16_t pcm[kMaxFrameSamples]; // one frame of PCM, handed to HostAudioWrite
@@ -50,8 +51,8 @@ struct PluginState {
 
     // Fixed from OpenFile until the next OpenFile: the song's length in both of the info's forms
     // (milliseconds; samples per channel), -1 without a song.
-    LONG lengthMs;
-    LONG lengthSamples;
+    LONG lengthMs = kNoFileInfoValue;
+    LONG lengthSamples = kNoFileInfoValue;
     // Written by the decoder thread, read by GetFileInfo on any thread.
     volatile LONG heardMs;         // the position being heard, never past lengthMs while playing
     volatile LONG heardSamples;
@@ -59,7 +60,7 @@ struct PluginState {
     volatile LONG playedOut;       // the drained close has returned: the song is over
     // A seek waiting for the decoder thread: the host's window thread stores it, the decoder
     // thread takes it before its next frame. kNoSeek when none.
-    volatile LONG seekPosition;
+    volatile LONG seekPosition = kNoSeek;
     volatile LONG seekForm;        // kSeekFormA (milliseconds) or kSeekFormB (samples)
 
     CRITICAL_SECTION lock;         // owned: initialised in Initialise, deleted in Shutdown
