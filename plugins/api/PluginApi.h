@@ -47,7 +47,7 @@ struct PluginRecord {
     HostAudioOpenFn HostAudioOpen;         // host
     HostAudioWriteFn HostAudioWrite;       // host
     HostAudioCloseFn HostAudioClose;       // host
-    int32_t reserved20;                    // zero
+    int32_t reserved20;                    // host: kHostFlag... bits, zero from an older host
     int32_t reserved24;                    // the plug-in stores 0; never read
     PluginOpenFileFn OpenFile;             // plug-in
     PluginRecordFn CloseFile;              // plug-in
@@ -103,6 +103,22 @@ inline constexpr const char kConfigureExport[] = "Configure";
 
 // The host calls IsPlaying, SetVolume and GetVisualData only when the description sets this bit.
 inline constexpr int32_t kPluginFlagOptionalEntries = 2;
+// The plug-in answers GetFileInfo's title in UTF-8 when the host sets kHostFlagUtf8Titles.
+inline constexpr int32_t kPluginFlagUtf8Titles = 4;
+
+// Host flags, in the record's reserved20. The host sets them before Initialise and may change
+// the ReplayGain bits between songs (on the thread that calls OpenFile); a plug-in reads them when
+// it opens a song. An older host leaves the field zero and an older plug-in never reads it, so
+// either side keeps working with the other unchanged.
+// The host reads titles as UTF-8 (when the description also sets kPluginFlagUtf8Titles);
+// otherwise titles are 8-bit text in the system code page.
+inline constexpr int32_t kHostFlagUtf8Titles = 1;
+// Bits 1 and 2: the ReplayGain the host asks for, one of kReplayGain... below.
+inline constexpr int32_t kHostFlagReplayGainShift = 1;
+inline constexpr int32_t kHostFlagReplayGainMask = 3 << kHostFlagReplayGainShift;
+inline constexpr int32_t kReplayGainOff = 0;
+inline constexpr int32_t kReplayGainTrack = 1;
+inline constexpr int32_t kReplayGainAlbum = 2;
 inline constexpr int32_t kNoFileInfoValue = -1;
 inline constexpr int32_t kSeekFormA = 2;
 inline constexpr int32_t kSeekFormB = 1;
