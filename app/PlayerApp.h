@@ -105,7 +105,7 @@ public:
     int32_t pluginCount = 0;
     SingleInstance singleInstance;    // this process is the player while it holds it
     // The path the current song's plug-in was handed: kept while the song is open, since a
-    // plug-in may hold on to it as the playlist's own text once was.
+    // plug-in may hold on to the pointer rather than copy the text.
     std::string openedPluginPath;
 
     PlayerApp();

@@ -5,7 +5,8 @@
 
 namespace {
 
-// Radians per tenth of a degree, as the knob has always used it.
+// Radians per tenth of a degree. The constant is pi / 1800 rounded in its ninth digit; the dot's
+// pixel positions are computed with it, and the knob pictures are drawn to match them.
 constexpr double kRadiansPerTenthDegree = 0.0017453292521111112;
 // A drag turns the knob by distance x range x grab x this factor.
 constexpr double kDragScale = 0.0005;
@@ -132,7 +133,8 @@ int32_t FrameIndex(const KnobFields& knob, int32_t frameCount) {
     const int64_t span = static_cast<int64_t>(knob.maxValue) - knob.minValue;
     if (span == 0) return 0;
     const int64_t scaled = (static_cast<int64_t>(knob.value) - knob.minValue) * frameCount;
-    // The divisor is the constant 12 of the shipped knob, not the frame count.
+    // The knob's picture strip holds 12 frames: the index wraps at 12 whatever frame count the
+    // caller scales by, so it never reads past the strip.
     return TruncateToInt32(static_cast<double>(scaled) / static_cast<double>(span)) % 12;
 }
 

@@ -434,8 +434,8 @@ TEST_F(MainWindowTest, DISABLED_MeasurePaintFramePeriod)
 
 TEST_F(MainWindowTest, RefusedSongsMessageLeavesTheTitleScrolling)
 {
-    // The paint thread moves the title every frame; it used to wait for the playback lock while
-    // "No File!" stood under it, and the window froze for half a second.
+    // The paint thread moves the title every frame and must never wait for the playback lock
+    // while "No File!" stands under it, or the window would freeze for half a second.
     TestPlugin()->openFileResult = 0;
     LoadTestSongs(1);
     std::thread user([] { app.PlayCurrent(); });

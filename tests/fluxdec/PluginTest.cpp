@@ -280,7 +280,8 @@ TEST_F(Plugin, SongCallBacksOpenWriteEachFrameAndClose) {
 }
 
 TEST_F(Plugin, LsfAndMonoFramesAreWritten) {
-    // Fault: MPEG-2 LSF frames were decoded but never written, so such files played silence.
+    // MPEG-2 LSF frames (one granule, 576 samples per channel) must reach the host like MPEG-1
+    // frames, or such files play silence.
     PlayToEnd(WriteFile(Frames(MakeHeader(0, 8, 0, 1), 3)));  // 22.05 kHz joint stereo
     EXPECT_EQ(host_.Calls().front(), "open 22050 2 0");
     EXPECT_EQ(host_.writeSizes, std::vector<int32_t>(3, 2304));
@@ -310,8 +311,8 @@ TEST_F(Plugin, FileWithoutFramesOnlyClosesTheOutput) {
 }
 
 TEST_F(Plugin, StopWhileTheThreadWaitsInHostAudioWriteReturnsPromptly) {
-    // Fault: Stop used to wait the full 1000 ms and terminate the thread. The thread now sees the
-    // stop request when the host's write returns (here after 100 ms, a full device) and ends.
+    // Stop must not wait out its 1000 ms and terminate the thread: the thread sees the stop
+    // request when the host's write returns (here after 100 ms, a full device) and ends.
     host_.writeDelayMs = 100;
     ASSERT_EQ(record_.OpenFile(&record_, WriteFile(Frames(MakeHeader(1, 9, 0, 0), 500)).c_str()), 1);
     record_.Start(&record_);

@@ -476,8 +476,8 @@ TEST_F(AudioDeviceTest, WriterAndCallbackRaceLosesNothing)
 
 }  // namespace
 
-// Found by review: a plug-in that closes its output while its own thread waits in Write made
-// the writer copy into a freed ring. Now the writer comes back with 0.
+// A plug-in may close its output while its own thread waits in Write: the writer must come back
+// with 0 rather than copy into a freed ring.
 TEST_F(AudioDeviceTest, CloseWhileAWriterWaitsForABufferReturnsTheWriterEmptyHanded)
 {
     ASSERT_EQ(1, device.Open(2, 44100));

@@ -407,8 +407,8 @@ TEST_F(PlayListWindowTest, RowsArePrintedOnTheSkinTheSelectedOneInTheSelectionCo
 
 TEST_F(PlayListWindowTest, WindowCarriesTheProgramsIcon)
 {
-    // Found by review: the class icon was asked of the program with a system icon's number, so
-    // the task switcher showed none.
+    // The class icon is the program's own icon resource; a system icon's number asked of the
+    // program finds nothing, and the task switcher would show no icon.
     Open();
     ICONINFO info = {};
     ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(GetClassLongPtrA(Window().hwnd, GCLP_HICON)),

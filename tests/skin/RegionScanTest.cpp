@@ -1,5 +1,5 @@
 // Region scanning on small hand-made maps: the three forms, the run and merge rules, and maps
-// that the original fixed-size buffers or a recursive fill could not handle.
+// too large for fixed-size buffers or too deep for a recursive fill.
 #include "skin/RegionScan.h"
 
 #include <gtest/gtest.h>

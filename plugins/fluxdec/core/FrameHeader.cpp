@@ -32,8 +32,9 @@ Status ParseHeader(const uint8_t b[4], FrameHeader* h) {
     h->copyright = (word >> 3) & 1;
     h->original = (word >> 2) & 1;
     h->emphasis = word & 3;
-    // the tables have no entries for these, and a Layer I or II stream decoded as Layer III
-    // is loud noise. Such a header ends the stream like a missing sync.
+    // Only Layer III (layer bits 01) is decoded; free format (index 0), the forbidden index 15 and
+    // the reserved sampling frequency 3 have no table entries, and a Layer I or II stream decoded
+    // as Layer III is loud noise. Such a header ends the stream like a missing sync.
     if (h->layer != 1 || h->bitrateIndex == 0 || h->bitrateIndex == 15 || h->samplingFrequency == 3)
         return Status::kBadHeader;
     return Status::kFrame;

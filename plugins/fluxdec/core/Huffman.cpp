@@ -68,7 +68,8 @@ int DecodePairReference(int table, uint32_t w, int* x, int* y) {
     return int((codes[lo] >> 8) & 31);
 }
 
-// a quantised value must stay inside the power table. The table reaches 8206, the largest
+// The power table is indexed by the quantised value, so every decoded value is clamped to the
+// table before requantisation: a quantised value must stay inside the power table. The table reaches 8206, the largest
 // value 15 + 13 linbits can express (encoders emit values above 8191, and reference decoders
 // reproduce them), so this clamp guards the table's end; kFaultQuantOverflow names the values
 // above 8191, which the standard does not allow.

@@ -1,5 +1,5 @@
-// Reading frames from the input call-back, skipping leading ID3v2 tags, and the bit reservoir
-//. All reads are exact-size reads of the header (4 bytes), CRC word (2), side
+// Reading frames from the input call-back, skipping leading ID3v2 tags, and keeping the bit
+// reservoir. All reads are exact-size reads of the header (4 bytes), CRC word (2), side
 // information and main data; there is no read-ahead beyond the reservoir.
 #include <cstring>
 
