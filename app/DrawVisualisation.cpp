@@ -19,7 +19,9 @@ constexpr int32_t kIdleFramesBeforeFreeze = 15;
 void PlayerApp::DrawVisualisation(HDC dc)
 {
     PluginSlot* slot = CurrentSlot();
-    if ((visModes & 3) != 0 && slot != nullptr && slot->GetVisualData(visBuffer, visModes))
+    // Paused, nothing is heard: the scopes rest as they do after a song.
+    if ((visModes & 3) != 0 && slot != nullptr && !IsPaused() &&
+        slot->GetVisualData(visBuffer, visModes))
         visIdleFrames = 0;
     else if (visIdleFrames < INT_MAX)
         visIdleFrames += 1;

@@ -1,5 +1,6 @@
 // The main window's procedure: a switchboard from window messages to the application object.
 #include <windows.h>
+#include <windowsx.h>
 
 #include <string>
 
@@ -46,6 +47,24 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CHAR:
         app->OnChar(wParam);
         return 0;
+    case WM_KEYDOWN:
+        if (app->OnKeyDown(wParam))
+            return 0;
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_APPCOMMAND:
+        if (app->OnAppCommand(GET_APPCOMMAND_LPARAM(lParam)))
+            return TRUE;
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_HOTKEY:
+        app->OnHotKey(wParam);
+        return 0;
+    case WM_ACTIVATEAPP:
+        if (wParam)
+            app->RegisterMediaKeys();
+        return 0;
+    case WM_MOUSEWHEEL:
+        app->OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
     case WM_MOUSEMOVE:
         app->OnMouseMove(MouseX(lParam), MouseY(lParam));
         return 0;
@@ -73,6 +92,7 @@ void PlayerApp::OnDestroy()
 {
     // Later starts wait for the next player rather than hand their song to this one.
     singleInstance.MarkClosing();
+    UnregisterMediaKeys();
     // No frame may start once the window goes: the paint thread ends before the song does.
     EndPaintThread();
     // Before the song halts: the playing entry is saved with the title its plug-in reports.
@@ -104,6 +124,8 @@ void PlayerApp::OnCopyData(const COPYDATASTRUCT* data)
     // A start without a song, or with one no plug-in takes, leaves the playing song alone.
     if (AddHandedPath(path))
         PlayIfOnlySong();
+    else
+        ShowSkipped(RefusedForRoom(path));
 }
 
 void PlayerApp::OnCaptureChanged()

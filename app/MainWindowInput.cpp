@@ -22,8 +22,6 @@ constexpr DWORD kGlideStepMs = 20;
 constexpr DWORD kClickPauseMs = 100;
 constexpr char kOpenText[] = "Open...";
 
-constexpr uint32_t kBothChannels = 65537;  // a 16-bit volume in both halves: left and right
-
 }  // namespace
 
 std::array<SkinButton*, 11> PlayerApp::ButtonsInEventOrder()
@@ -46,11 +44,8 @@ void PlayerApp::OnMouseMove(int32_t x, int32_t y)
         volume = volumeKnob.OnMouseMove(x, y);
         seekChange = seekKnob.OnMouseMove(x, y);
     }
-    if (volume != 0) {
-        PlaybackGuard guard(playback);
-        if (PluginSlot* slot = CurrentSlot())
-            slot->SetVolume(static_cast<int32_t>(static_cast<uint32_t>(volume) * kBothChannels));
-    }
+    if (volume != 0)
+        SetVolumeKnob(volume);
     if (seekChange != 0)
         AdjustSeekPreview(seekChange);
 }
@@ -84,7 +79,7 @@ void PlayerApp::OnLeftButtonUp(int32_t x, int32_t y)
     if (dragger.EndDrag())
         return;
 
-    enum class Command { None, Next, Previous, Playlist, Plugin, Play, Minimise, Close, Seek };
+    enum class Command { None, Next, Previous, Playlist, Plugin, Play, Pause, Minimise, Close, Seek };
     Command command = Command::None;
     {
         PaintLock paint(*this);
@@ -102,7 +97,9 @@ void PlayerApp::OnLeftButtonUp(int32_t x, int32_t y)
             command = Command::Plugin;
         else if (playButton.OnMouseUp(x, y))
             command = Command::Play;
-        else if (blankToggle1.OnMouseUp(x, y) || blankToggle2.OnMouseUp(x, y))
+        else if (pauseButton.OnMouseUp(x, y))
+            command = Command::Pause;
+        else if (blankToggle2.OnMouseUp(x, y))
             command = Command::None;
         else if (minimizeButton.OnMouseUp(x, y))
             command = Command::Minimise;
@@ -135,6 +132,9 @@ void PlayerApp::OnLeftButtonUp(int32_t x, int32_t y)
     }
     case Command::Play:
         PlayButtonClicked();
+        break;
+    case Command::Pause:
+        TogglePause();
         break;
     case Command::Minimise:
         ShowWindow(w, SW_MINIMIZE);
@@ -203,7 +203,9 @@ void PlayerApp::PlayButtonClicked()
         SendMessageA(w, WM_LBUTTONUP, 0, at);
         RestoreMessageArea();
     }
-    if (playButton.IsOn())
+    if (playButton.IsOn() && IsPaused())
+        ResumeSong();
+    else if (playButton.IsOn())
         PlayCurrent();
     else
         StopSong();
@@ -239,9 +241,7 @@ void PlayerApp::CommitSeek()
         const int32_t length = CurrentLength();
         // In 64 bits: a song longer than about six hours would overflow 32.
         const int64_t scaled = static_cast<int64_t>(length) * seekPreview;
-        const auto position = static_cast<int32_t>(static_cast<double>(scaled) * 0.01);
-        if (PluginSlot* slot = CurrentSlot())
-            slot->Seek(position);
+        SeekTo(static_cast<int32_t>(static_cast<double>(scaled) * 0.01));
     }
     InterlockedExchange(&seekPreview, -1);
 }

@@ -27,6 +27,9 @@ constexpr int32_t kTitleRight = 130;
 constexpr int32_t kTitleTop = 46;
 constexpr LONG kTitleRestartOffset = 100;
 
+// While paused the time blinks: shown and hidden for this long each.
+constexpr DWORD kBlinkHalfPeriodMs = 500;
+
 constexpr int32_t kMessageLeft = 40;
 constexpr int32_t kNoSecondShown = INT32_MIN;
 
@@ -106,12 +109,18 @@ void PlayerApp::DrawTime(HDC dc)
     if (messageShown)
         return;
     const int32_t seconds = CurrentPosition() / 1000;
-    if (seconds == lastShownSecond && !fullRepaint)
+    // 0 while not paused; 1 and 2 alternate while paused (the time shown, then hidden), so the
+    // display changes once every blink period.
+    const int32_t blinkPhase =
+        IsPaused() ? static_cast<int32_t>((GetTickCount() / kBlinkHalfPeriodMs) & 1) + 1 : 0;
+    if (seconds == lastShownSecond && blinkPhase == lastBlinkPhase && !fullRepaint)
         return;
     lastShownSecond = seconds;
+    lastBlinkPhase = blinkPhase;
     char text[32];
     wsprintfA(text, "%0.2d:%0.2d", seconds / 60, seconds % 60);
-    SetTextColor(dc, kTimeTextColour);
+    // Hidden, the digits' cells are painted in the background colour alone.
+    SetTextColor(dc, blinkPhase == 2 ? kTimeBackColour : kTimeTextColour);
     SetBkColor(dc, kTimeBackColour);
     SetBkMode(dc, OPAQUE);
     SelectClipRgn(dc, timeRegion);

@@ -23,6 +23,7 @@
 #include "playlist/PlayList.h"
 #include "playlist/PlayerCommands.h"
 #include "playlist/PlayListWindow.h"
+#include "playlist/RememberedEntry.h"
 #include "skin/BitmapFont.h"
 #include "skin/PixelImage.h"
 #include "skin/SkinWidgets.h"
@@ -86,6 +87,8 @@ public:
     SkinButton minimizeButton, blankButton2, closeButton, playlistButton, blankButton1,
         blankToggle1, blankToggle2, previousButton, playButton, pluginButton, nextButton;
     SkinKnob volumeKnob, seekKnob;
+    // The first spare toggle is the pause control: lit while paused.
+    SkinButton& pauseButton = blankToggle1;
 
     // The window at rest and lit, side by side: the volume knob takes its background from them
     // by state, as a table of two.
@@ -98,6 +101,8 @@ public:
 
     int32_t messageShown = 0;         // 1 while a message stands in the time display
     int32_t ownsRememberedList = 0;   // this run read the remembered list and writes it back
+    int32_t rememberedIncomplete = 0; // it could not be read whole: kept aside before the write
+    RememberedPlace recalledPlace;    // where the last run ended, as recalled
     int32_t windowWidth = 177;
     int32_t windowHeight = 292;
     char programDir[kPathChars] = {};       // ends in a backslash
@@ -144,6 +149,16 @@ public:
     // 1 when a knob set the cursor.
     int OnSetCursor();
     void OnChar(WPARAM character);
+    // Keys and media keys (app/MainWindowKeys.cpp); OnKeyDown answers 1 for a key it used.
+    int OnKeyDown(WPARAM key);
+    // An APPCOMMAND_* or hot-key command; 1 when it was one of the player's.
+    int OnAppCommand(int32_t command);
+    void OnHotKey(WPARAM id);
+    void OnMouseWheel(int32_t delta, int32_t screenX, int32_t screenY);
+    // Play/Pause, Stop, Next and Previous Track reach the player while another program has the
+    // focus, where no other program holds them already.
+    void RegisterMediaKeys();
+    void UnregisterMediaKeys();
 
     // Commands.
     void ShowPlaylistWindow();
@@ -151,6 +166,23 @@ public:
     void BeginSeekPreview();
     void AdjustSeekPreview(int32_t change);
     void CommitSeek();
+    // Moves the current song to `millis` (within the song); a paused song stays paused there.
+    void SeekTo(int32_t millis);
+    void TogglePlaylistWindow();
+
+    // Pause (app/PauseAndVolume.cpp). Space, the pause control and the media keys toggle it: a
+    // playing song pauses, a paused one resumes, a stopped player plays.
+    void TogglePause();
+    void PauseSong();
+    void ResumeSong();
+    int IsPaused() const { return audio.IsPaused(); }
+    // The volume knob: its value turned to the volume heard, stored as "AudioVolume".
+    void SetVolumeKnob(int32_t knob);
+    void StepVolume(int32_t steps);
+    // Hands the stored volume to every plug-in and stands the knob where it lies.
+    void ApplyStoredVolume();
+    // At start, after RecallPlaylist: the song and place the last run ended at, loaded paused.
+    void RestorePlace();
 
     // The playlist window's way to the playback lock and the current entry.
     void LockPlayback() override { playback.Lock(); }
@@ -163,8 +195,8 @@ public:
     // `path` is UTF-8. Songs that no plug-in claims are not added. 1 when the song was added.
     int AddToPlaylist(const char* path);
     // Opens and starts the entry at currentIndex on the first plug-in that claims it; returns
-    // the plug-in's answer to opening the file, or 0.
-    int PlayCurrent();
+    // the plug-in's answer to opening the file, or 0. With `paused`, it starts paused.
+    int PlayCurrent(int paused = 0);
     // Stops and closes the current song; returns the slot's answer, or 0 without a slot.
     int HaltSong();
     // HaltSong, and the title stops scrolling.
@@ -185,7 +217,8 @@ public:
     int SavePlaylistFile(const char* path) override;
     // At exit: the list and the current entry, to "Corvane.m3u8" beside "Corvane.ini".
     void RememberPlaylist();
-    // At start: that list back, nothing playing; a missing or damaged file leaves it empty.
+    // At start: that list back, every entry of it, nothing playing; a missing or unreadable
+    // file leaves it empty.
     void RecallPlaylist();
     // Position and length of the current song in milliseconds, -1 when unknown.
     int32_t CurrentPosition();
@@ -223,6 +256,10 @@ private:
     AddedEntries AppendPlaylist(const std::string& bytes, const char* path, int32_t current);
     // The M3U8 text of the whole list for a file at `path`.
     std::string PlaylistText(const char* path);
+    // "Skipped\nN" in the time display, for N > 0.
+    void ShowSkipped(int32_t count);
+    // 1 when `path`, a song that was not added, was refused because the list is full.
+    int32_t RefusedForRoom(const char* path);
     // Adds a dropped or handed-over path: a playlist's entries, or the song itself. The number
     // of songs added.
     int32_t AddHandedPath(const char* path);
@@ -236,6 +273,11 @@ private:
     void StepSong(int32_t step, const char* endText);
     // Flips a toggle button and redraws it in the window, under paintMutex.
     void ToggleButton(SkinButton& button);
+    void SetButton(SkinButton& button, int on);
+    // Stops the current slot's song; a paused one is let go first, its queued audio unheard.
+    int StopCurrentSlot();
+    int32_t lastBlinkPhase = 0;       // the paused time's blink phase last drawn
+    int32_t heldMediaKeys = 0;        // bit i: media key i is registered by this window
     // The time display from skinNormal, with `text` on it unless null, into backBuffer and the
     // window; the caller holds paintMutex.
     void PresentTimeArea(const char* text);

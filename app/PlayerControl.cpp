@@ -57,7 +57,8 @@ int32_t PlayerApp::FindClaimingSlot(const char* path) const
 int PlayerApp::AddToPlaylist(const char* path)
 {
     PlaybackGuard guard(playback);
-    if (path == nullptr || FindClaimingSlot(path) < 0)
+    // Beyond the bound a saved list could not be read back whole.
+    if (path == nullptr || FindClaimingSlot(path) < 0 || playlist.count >= kMaxPlaylistEntries)
         return 0;
     if (!playlist.Append(path))
         return 0;
@@ -74,7 +75,7 @@ void PlayerApp::ToggleButton(SkinButton& button)
     button.Toggle();
 }
 
-int PlayerApp::PlayCurrent()
+int PlayerApp::PlayCurrent(int paused)
 {
     PlaybackGuard guard(playback);
     if (playlist.count == 0 || pluginCount == 0) {
@@ -96,20 +97,21 @@ int PlayerApp::PlayCurrent()
     if (entry == nullptr)
         return 0;
     DrawMessage(kLoadingText);
-    const int32_t slotIndex = FindClaimingSlot(entry->filePath.text);
-    if (slotIndex < 0)
-        return 0;
-
     // A plug-in holds one stream at a time, and one without the optional entries never says it
     // is playing, so its callers cannot know: the song that still runs is ended here before the
     // next one opens.
-    if (PluginSlot* running = CurrentSlot())
-        running->StopAndClose();
-    currentPlugin = slotIndex;
-    PluginSlot* slot = pluginSlots[slotIndex];
+    StopCurrentSlot();
+    if (paused)
+        audio.Pause();
+    // A remembered entry is kept whether or not a plug-in claims it today: unclaimed, it is
+    // refused like a file that is gone.
+    const int32_t slotIndex = FindClaimingSlot(entry->filePath.text);
+    PluginSlot* slot = slotIndex >= 0 ? pluginSlots[slotIndex] : nullptr;
+    if (slot != nullptr)
+        currentPlugin = slotIndex;
     // Plug-ins take 8-bit paths: a name the code page cannot hold goes by its short form, and
     // one without any such form is not opened at all rather than handed over mangled.
-    const int opened = PluginPathFor(entry->filePath.text, openedPluginPath)
+    const int opened = slot != nullptr && PluginPathFor(entry->filePath.text, openedPluginPath)
                            ? slot->OpenFile(openedPluginPath.c_str())
                            : 0;
     if (opened)
@@ -121,11 +123,17 @@ int PlayerApp::PlayCurrent()
         songLoaded = 0;
         if (playButton.IsOn())
             ToggleButton(playButton);
+        if (paused) {
+            audio.Resume();
+            SetButton(pauseButton, 0);
+        }
         ShowMessage(kNoFileText, kMessageMs);
         return 0;
     }
     slot->CopyTitle(titleText, kPathChars);
     songLoaded = 1;
+    if (paused)
+        PauseSong();  // the controls show it: the play button up, the pause control lit
     InterlockedExchange(&titleScroll, kTitleRestart);
     titleWidth = kGlyphAdvance * static_cast<int32_t>(std::strlen(titleText));
     return opened;
@@ -138,8 +146,24 @@ int PlayerApp::HaltSong()
     songLoaded = 0;
     if (playButton.IsOn())
         ToggleButton(playButton);
+    return StopCurrentSlot();
+}
+
+int PlayerApp::StopCurrentSlot()
+{
+    PlaybackGuard guard(playback);
     PluginSlot* slot = CurrentSlot();
-    return slot != nullptr ? slot->StopAndClose() : 0;
+    // A paused song's decoder waits on a full ring that would never empty: its plug-in's stop
+    // would wait its whole time-out and then terminate the thread.
+    const bool wasPaused = audio.IsPaused() != 0;
+    if (wasPaused)
+        audio.Abandon();
+    const int answer = slot != nullptr ? slot->StopAndClose() : 0;
+    if (wasPaused) {
+        audio.Resume();
+        SetButton(pauseButton, 0);
+    }
+    return answer;
 }
 
 void PlayerApp::StopSong()
@@ -262,12 +286,22 @@ int32_t PlayerApp::AddHandedPath(const char* path)
     return AddToPlaylist(path);
 }
 
+int32_t PlayerApp::RefusedForRoom(const char* path)
+{
+    // A playlist tells its own count; a song no plug-in claims is refused without a word.
+    PlaybackGuard guard(playback);
+    return playlist.count >= kMaxPlaylistEntries && PlaylistFormatOf(path) == PlaylistFormat::none
+               ? 1
+               : 0;
+}
+
 void PlayerApp::DropFiles(HDROP drop)
 {
     const UINT fileCount = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     {
         PlaybackGuard guard(playback);
         int added = 0;
+        int32_t skipped = 0;
         for (UINT i = 0; i < fileCount; ++i) {
             // Asked for its length first: any name arrives whole, however long.
             const UINT length = DragQueryFileW(drop, i, nullptr, 0);
@@ -277,8 +311,13 @@ void PlayerApp::DropFiles(HDROP drop)
             if (DragQueryFileW(drop, i, &path[0], length + 1) != length)
                 continue;
             path.resize(length);
-            added += AddHandedPath(Utf8FromWide(path.c_str()).c_str());
+            const std::string utf8 = Utf8FromWide(path.c_str());
+            const int32_t one = AddHandedPath(utf8.c_str());
+            added += one;
+            if (!one)
+                skipped += RefusedForRoom(utf8.c_str());
         }
+        ShowSkipped(skipped);
         // A drop that added nothing (a folder, a text file) leaves the playing song alone.
         if (added > 0)
             PlayIfOnlySong();

@@ -113,12 +113,17 @@ int32_t PlayerApp::AddPlaylistFile(const char* path)
         result.skipped = 1;  // the playlist itself could not be had
     else
         result = AppendPlaylist(bytes, path, -1);
-    if (result.skipped > 0) {
-        char text[32];
-        std::snprintf(text, sizeof text, "Skipped\n%d", static_cast<int>(result.skipped));
-        ShowMessage(text, kSkippedMessageMs);
-    }
+    ShowSkipped(result.skipped);
     return result.added;
+}
+
+void PlayerApp::ShowSkipped(int32_t count)
+{
+    if (count <= 0)
+        return;
+    char text[32];
+    std::snprintf(text, sizeof text, "Skipped\n%d", static_cast<int>(count));
+    ShowMessage(text, kSkippedMessageMs);
 }
 
 int PlayerApp::SavePlaylistFile(const char* path)
@@ -161,7 +166,14 @@ void PlayerApp::RememberPlaylist()
     {
         PlaybackGuard guard(playback);
         text += CurrentEntryLine(currentIndex);
+        // The place heard, so that the next start can load the song there.
+        const int32_t position = CurrentPosition();
+        if (songLoaded && position >= 0)
+            text += PlaceLine(position, CurrentLength());
     }
+    // A file this run could not read whole may hold more than the list: it is kept aside.
+    if (rememberedIncomplete)
+        CopyFileW(path.c_str(), (path + L".bak").c_str(), FALSE);
     ReplaceFile(path, text);
 }
 
@@ -170,10 +182,38 @@ void PlayerApp::RecallPlaylist()
     const std::wstring path = RememberedPlaylistPath();
     std::string bytes;
     // A missing or unreadable file is an empty list, without a word.
-    if (path.empty() || !ReadWholeFile(path, bytes))
+    if (path.empty() || !ReadWholeFile(path, bytes)) {
+        rememberedIncomplete = !path.empty() &&
+                               GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
         return;
+    }
     const std::string utf8 = Utf8FromWide(path.c_str());
-    const AddedEntries result = AppendPlaylist(bytes, utf8.c_str(), CurrentEntryOf(bytes));
+    const PlaylistContents contents =
+        ReadPlaylist(bytes, PlaylistFormatOf(utf8.c_str()), utf8.c_str(), Utf8FromCodePage);
+    rememberedIncomplete = contents.unreadable > 0;
+    // Every entry stays, whether its file is there today (a drive not mounted, a share
+    // offline) or a plug-in claims it (one missing beside the program): each is checked when it
+    // plays. Nothing touches the disk, so a slow share does not hold up the start.
     PlaybackGuard guard(playback);
-    currentIndex = result.current >= 0 ? result.current : 0;
+    for (const PlaylistEntry& entry : contents.entries)
+        if (playlist.count >= kMaxPlaylistEntries || !playlist.Append(entry.path.c_str()))
+            rememberedIncomplete = 1;
+    const int32_t current = CurrentEntryOf(bytes);
+    currentIndex = current >= 0 && current < playlist.count ? current : 0;
+    recalledPlace = PlaceOf(bytes);
+    playlistWindow.PlaylistChanged();
+}
+
+void PlayerApp::RestorePlace()
+{
+    PlaybackGuard guard(playback);
+    const PlayListNode* entry = playlist.NodeAt(currentIndex);
+    // A song that is gone is simply the current entry, without a word.
+    if (recalledPlace.positionMs < 0 || entry == nullptr || !IsSongFile(entry->filePath.text))
+        return;
+    if (!PlayCurrent(1))
+        return;
+    // A song whose length changed is another song by the same name: it starts at 00:00.
+    if (CurrentLength() == recalledPlace.lengthMs)
+        SeekTo(recalledPlace.positionMs);
 }

@@ -51,6 +51,8 @@ int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
     SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     window.store(w);
     SetUpWindow();
+    ApplyStoredVolume();
+    RegisterMediaKeys();
 
     ShowWindow(w, SW_SHOW);
     UpdateWindow(w);
@@ -61,7 +63,10 @@ int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
     ownsRememberedList = 1;
 
     char path[kPathChars];
-    if (commandLine[0] != '\0' && PathFromHandedText(commandLine, std::strlen(commandLine), path)) {
+    if (commandLine[0] == '\0') {
+        // Nothing handed over: the song and place the last run ended at, paused.
+        RestorePlace();
+    } else if (PathFromHandedText(commandLine, std::strlen(commandLine), path)) {
         PlaybackGuard guard(playback);
         // The song of the command line plays, not the remembered current entry.
         if (AddHandedPath(path)) {

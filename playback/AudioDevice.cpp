@@ -65,7 +65,10 @@ AudioDevice::AudioDevice(const WaveOutApi& waveOutApi)
       api(&waveOutApi),
       output(),
       writersInside(0),
-      closing(0)
+      closing(0),
+      paused(0),
+      writerParked(0),
+      skipParked(0)
 {
 }
 
@@ -89,6 +92,7 @@ int32_t AudioDevice::Open(int32_t channels, int32_t sampleRate)
     // A close whose thread was terminated inside it never finished: it must not silence this
     // stream.
     InterlockedExchange(&closing, 0);
+    InterlockedExchange(&skipParked, 0);
 
     format = WAVEFORMATEX();
     format.wFormatTag = WAVE_FORMAT_PCM;
@@ -139,6 +143,10 @@ int32_t AudioDevice::Open(int32_t channels, int32_t sampleRate)
         header->dwUser = static_cast<DWORD_PTR>(i);
         api->PrepareHeader(waveOut, header, kHeaderSize);
     }
+    // Before the first block: a stream opened while paused (a seek, the place kept from the last
+    // run) sounds nothing until Resume.
+    if (IsSet(paused) && api->Pause != nullptr)
+        api->Pause(waveOut);
     return 1;
 }
 
@@ -156,9 +164,11 @@ int32_t AudioDevice::Write(int32_t length, const void* data, int32_t tag)
     // wait consumes it, so a block finishing between the test and the wait is not missed. A
     // close signals it too.
     while (InterlockedCompareExchange(&freeBuffers, 0, 0) == 0) {
-        if (IsSet(closing))
+        if (IsSet(closing) || InterlockedExchange(&skipParked, 0) != 0)
             return 0;
+        InterlockedExchange(&writerParked, 1);
         WaitForSingleObject(doneEvent, INFINITE);
+        InterlockedExchange(&writerParked, 0);
     }
 
     if (nextBuffer >= bufferCount)
@@ -188,7 +198,7 @@ int32_t AudioDevice::Close(int32_t immediate)
     // Draining polls rather than waiting on doneEvent: a writer may share the event, and the
     // drain ends within one buffer's play time of the last block finishing.
     if (immediate == 0 && blockMemory != nullptr) {
-        while (InterlockedCompareExchange(&freeBuffers, 0, 0) < bufferCount)
+        while (InterlockedCompareExchange(&freeBuffers, 0, 0) < bufferCount && !IsSet(closing))
             Sleep(static_cast<DWORD>(bufferMillis));
     }
 
@@ -249,4 +259,47 @@ void CALLBACK AudioDevice::OnDeviceMessage(HWAVEOUT from, UINT message, DWORD_PT
         seen = before;
     }
     SetEvent(device->doneEvent);
+}
+
+void AudioDevice::Pause()
+{
+    InterlockedExchange(&paused, 1);
+    if (const HWAVEOUT device = LoadWaveOut(&waveOut); device != nullptr && api->Pause != nullptr)
+        api->Pause(device);
+}
+
+void AudioDevice::Resume()
+{
+    InterlockedExchange(&paused, 0);
+    if (const HWAVEOUT device = LoadWaveOut(&waveOut); device != nullptr && api->Restart != nullptr)
+        api->Restart(device);
+}
+
+int32_t AudioDevice::IsPaused() const
+{
+    return InterlockedCompareExchange(const_cast<volatile LONG*>(&paused), 0, 0) != 0 ? 1 : 0;
+}
+
+void AudioDevice::Abandon()
+{
+    // Left set until the next Open: the stream's own Close counts itself in and out on top.
+    InterlockedIncrement(&closing);
+    SetEvent(doneEvent);
+}
+
+int32_t AudioDevice::WaitForParkedWriter(DWORD millis)
+{
+    const DWORD start = GetTickCount();
+    while (!IsSet(writerParked)) {
+        if (!IsSet(paused) || GetTickCount() - start >= millis)
+            return 0;
+        Sleep(1);
+    }
+    return 1;
+}
+
+void AudioDevice::SkipParkedBlock()
+{
+    InterlockedExchange(&skipParked, 1);
+    SetEvent(doneEvent);
 }

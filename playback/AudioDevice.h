@@ -61,6 +61,23 @@ public:
     // Header `index` of the ring; only while a ring is allocated.
     WAVEHDR* Header(int32_t index) const;
 
+    // Pause: the device holds its queued blocks and plays nothing, so a writer soon finds the
+    // ring full and waits, whatever plug-in it is. A stream opened while paused starts paused.
+    // Resume plays on from the very next queued sample. Both are for the owner's thread.
+    void Pause();
+    void Resume();
+    int32_t IsPaused() const;
+    // The stream's queued audio is never to be heard (a song stopped while paused): a writer
+    // waiting for a buffer and a draining close leave at once, and writes queue nothing until
+    // the next Open. Releasing the ring is left to the stream's own immediate Close.
+    void Abandon();
+    // While paused: 1 once a writer waits for a buffer within `millis` (it then stays waiting),
+    // else 0.
+    int32_t WaitForParkedWriter(DWORD millis);
+    // The waiting writer leaves once without queuing its block: a plug-in takes a seek only
+    // between blocks, so a seek made while paused reaches it this way without a sound.
+    void SkipParkedBlock();
+
     HANDLE doneEvent;          // owned; auto-reset, signalled once per finished block
     HWAVEOUT waveOut;          // owned; null while closed; changed and read (by the call-back)
                                // with interlocked pointer operations
@@ -76,4 +93,7 @@ public:
     AudioOutputConfig output;  // what the next Open builds; set by the owner before it
     volatile LONG writersInside;  // threads inside Write; interlocked
     volatile LONG closing;        // closes under way; interlocked
+    volatile LONG paused;         // 1 while paused; set by the owner, read by Open
+    volatile LONG writerParked;   // 1 while a writer waits for a buffer; interlocked
+    volatile LONG skipParked;     // the waiting writer is to leave without its block
 };

@@ -2,5 +2,5 @@
 
 const WaveOutApi kSystemWaveOut = {
     waveOutOpen, waveOutPrepareHeader, waveOutWrite, waveOutReset, waveOutUnprepareHeader,
-    waveOutClose,
+    waveOutClose, waveOutPause, waveOutRestart,
 };

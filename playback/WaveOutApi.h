@@ -15,6 +15,9 @@ struct WaveOutApi {
     MMRESULT (WINAPI* Reset)(HWAVEOUT waveOut);
     MMRESULT (WINAPI* UnprepareHeader)(HWAVEOUT waveOut, LPWAVEHDR header, UINT headerSize);
     MMRESULT (WINAPI* Close)(HWAVEOUT waveOut);
+    // Holding the queued blocks and playing them on; a table may leave both null (no pause).
+    MMRESULT (WINAPI* Pause)(HWAVEOUT waveOut);
+    MMRESULT (WINAPI* Restart)(HWAVEOUT waveOut);
 };
 
 // The platform's own wave-out functions.

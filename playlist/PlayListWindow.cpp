@@ -322,6 +322,11 @@ int32_t PlayListWindow::OnKey(WPARAM key)
         PlaySelected();
     else if ((key == VK_UP || key == VK_DOWN) && control)
         MoveSelected(key == VK_DOWN ? 1 : 0);
+    else if ((control && (key == 'O' || key == 'L')) ||
+             (key >= VK_MEDIA_NEXT_TRACK && key <= VK_MEDIA_PLAY_PAUSE))
+        // The list has no use for these (its Space and arrows are its own): the player's keys
+        // work here as in the main window.
+        SendMessageA(GetWindow(hwnd, GW_OWNER), WM_KEYDOWN, key, 0);
     else
         return 0;
     return 1;
@@ -383,6 +388,11 @@ LRESULT CALLBACK PlayListWindow::PlayListWndProc(HWND window, UINT message, WPAR
     }
     case kListKeyMessage:
         return self->OnKey(wParam);
+    case WM_APPCOMMAND:
+        // Media keys and remote controls mean the player, which owns this window.
+        if (const HWND owner = GetWindow(window, GW_OWNER))
+            return SendMessageA(owner, message, wParam, lParam);
+        break;
     case kRebuildRowsMessage:
         self->rebuildPosted = 0;
         self->RebuildRows();

@@ -78,7 +78,8 @@ public:
     void Rearrange(int32_t button);
     // Ctrl+Up (`down` 0) and Ctrl+Down: the selected entry one row up or down.
     void MoveSelected(int32_t down);
-    // Delete, Enter, Ctrl+Up and Ctrl+Down; 1 when the key was one of them.
+    // Delete, Enter, Ctrl+Up and Ctrl+Down; Ctrl+O, Ctrl+L and the media keys go on to the
+    // player. 1 when the key was one of them.
     int32_t OnKey(WPARAM key);
 
     PlayerCommands& player;

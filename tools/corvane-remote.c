@@ -1,6 +1,7 @@
 /* Drives a running player from outside, for tests and scripts:
  *   corvane-remote wait [MILLIS]   waits until the main window exists (exit 0), else exit 1
- *   corvane-remote close [MILLIS]  asks the main window to close and waits until it is gone */
+ *   corvane-remote close [MILLIS]  asks the main window to close and waits until it is gone
+ *   corvane-remote key VK          a key press (virtual-key code, decimal) for the main window */
 #include <windows.h>
 #include <stdlib.h>
 #include <string.h>
@@ -23,6 +24,11 @@ int main(int argc, char** argv)
         return 2;
     if (strcmp(argv[1], "wait") == 0)
         return WaitForWindow(millis) != NULL ? 0 : 1;
+    if (strcmp(argv[1], "key") == 0 && argc > 2) {
+        HWND window = WaitForWindow(0);
+        UINT key = (UINT)strtoul(argv[2], NULL, 10);
+        return window != NULL && SendMessageA(window, WM_KEYDOWN, key, 0) == 0 ? 0 : 1;
+    }
     if (strcmp(argv[1], "close") == 0) {
         HWND window = WaitForWindow(0);
         DWORD start = GetTickCount();

@@ -79,6 +79,11 @@ def sym_play(w, h, cx, cy, s):
     return tri(w, h, cx + s * 0.05, cy, s, 'right')
 
 
+def sym_pause(w, h, cx, cy, s):
+    return union(bar(w, h, cx - s * 0.5, cy - s * 0.5, cx - s * 0.2, cy + s * 0.5),
+                 bar(w, h, cx + s * 0.2, cy - s * 0.5, cx + s * 0.5, cy + s * 0.5))
+
+
 def sym_previous(w, h, cx, cy, s):
     return union(bar(w, h, cx - s * 0.55, cy - s * 0.45, cx - s * 0.38, cy + s * 0.45),
                  tri(w, h, cx - s * 0.12, cy, s * 0.8, 'left'),

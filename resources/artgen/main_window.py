@@ -193,7 +193,10 @@ def _keys(c, m, lit):
     k.key(c, area('playlistButton'), k.sym_list(W, H, x, y, 9), lit, 24)
     for n, name in enumerate(('blankButton1', 'blankToggle1', 'blankToggle2')):
         x, y = at(name)
-        k.key(c, area(name), None, lit, 25 + n, led=(x, y))
+        if name == 'blankToggle1':  # the pause control
+            k.key(c, area(name), k.sym_pause(W, H, x, y, 7), lit, 25 + n)
+        else:
+            k.key(c, area(name), None, lit, 25 + n, led=(x, y))
     x, y = at('previousButton')
     k.key(c, area('previousButton'), k.sym_previous(W, H, x, y, 9), lit, 30)
     x, y = at('playButton')

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/PlayerApp.h"
+#include "app/VolumeScale.h"
 #include "plugins/fluxdec/core/Song.h"
 #include "tests/app/PlayerHarness.h"
 #include "tests/playback/AudioCapture.h"
@@ -110,6 +111,18 @@ std::string MinutesAndSeconds(int32_t millis)
     char text[16];
     std::snprintf(text, sizeof text, "%02d:%02d", millis / 1000 / 60, millis / 1000 % 60);
     return text;
+}
+
+// Bytes in all capture files, from their sizes alone: cheap enough to poll every few ms.
+size_t CapturedBytes()
+{
+    size_t bytes = 0;
+    for (const std::string& part : CaptureParts()) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExA(part.c_str(), GetFileExInfoStandard, &data))
+            bytes += data.nFileSizeLow;
+    }
+    return bytes;
 }
 
 // The last capture file: what the device played since it was last opened.
@@ -305,15 +318,17 @@ TEST_F(FluxdecInPlayer, VolumeKnobScalesWhatIsHeardAndTheScopesMoveOnlyWhileMusi
     app.AddToPlaylist(song.c_str());
     app.PlayCurrent();
 
-    // Turn the knob to about half; the plug-in keeps the volume for the song started next.
+    // Turn the knob down to about half its sweep; the plug-in keeps the volume for the song
+    // started next.
     const HWND w = app.window.load();
+    EXPECT_EQ(kVolumeKnobMax, app.volumeKnob.value) << "nothing stored: the knob stands at full";
     SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(kVolumePoint.x, kVolumePoint.y));
     for (int i = 0; i < 400 && (app.volumeKnob.value < 26000 || app.volumeKnob.value > 40000); ++i)
-        SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(kVolumePoint.x, kVolumePoint.y - 4));
+        SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(kVolumePoint.x, kVolumePoint.y + 4));
     SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(kVolumePoint.x, kVolumePoint.y));
-    const int32_t volume = app.volumeKnob.value;
-    ASSERT_GE(volume, 26000);
-    ASSERT_LE(volume, 40000);
+    ASSERT_GE(app.volumeKnob.value, 26000);
+    ASSERT_LE(app.volumeKnob.value, 40000);
+    const uint32_t volume = VolumeOfKnob(app.volumeKnob.value);
     app.PlayCurrent();  // the song again, from its start, at the knob's volume
 
     // While it plays the scopes change from frame to frame.
@@ -353,4 +368,85 @@ TEST_F(FluxdecInPlayer, VolumeKnobScalesWhatIsHeardAndTheScopesMoveOnlyWhileMusi
     }
     EXPECT_EQ(wantedSamples, i) << "sample " << i << " of " << wantedSamples << " at volume " << volume
                                 << " (" << skipped << " silent samples passed over)";
+}
+
+TEST_F(FluxdecInPlayer, SpacePausesAtOnceAndResumesWithTheVeryNextSample)
+{
+    const std::string song = RealSongPath(1);
+    const std::string decoded = CoreDecode(song);
+    ASSERT_GT(decoded.size(), size_t(176400) * 10) << "a song of more than ten seconds";
+    app.AddToPlaylist(song.c_str());
+    app.PlayCurrent();
+    ASSERT_TRUE(PumpUntil([] { return app.CurrentPosition() > 2000; }, 10000));
+
+    // Space pauses: the capture stops growing at once.
+    const HWND w = app.window.load();
+    const size_t atPress = CapturedBytes();
+    const DWORD pressed = GetTickCount();
+    SendMessageA(w, WM_KEYDOWN, VK_SPACE, 0);
+    size_t last = atPress;
+    DWORD lastGrowth = pressed;
+    while (GetTickCount() - pressed < 1500) {
+        if (const size_t now = CapturedBytes(); now != last) {
+            last = now;
+            lastGrowth = GetTickCount();
+        }
+        PumpMessages(2);
+    }
+    std::printf("measured: pause: the capture's last byte %lu ms after the press, %u bytes later\n",
+                static_cast<unsigned long>(lastGrowth - pressed), unsigned(last - atPress));
+    EXPECT_LE(last - atPress, 4608u) << "more than one block was heard after the press";
+    EXPECT_TRUE(app.IsPaused() && app.pauseButton.IsOn() && !app.playButton.IsOn());
+
+    // Paused, the time holds and blinks, and the scopes rest.
+    const int32_t held = app.CurrentPosition();
+    const Pixels time = ExpectedTime(MinutesAndSeconds(held).c_str());
+    int shown = 0, hidden = 0;
+    for (int i = 0; i < 30; ++i) {
+        PumpMessages(50);
+        EXPECT_EQ(held, app.CurrentPosition());
+        (TimeAreaShows(time) ? shown : hidden) += 1;
+    }
+    EXPECT_TRUE(shown > 0 && hidden > 0) << shown << " pictures showed the time, " << hidden << " not";
+    const std::vector<uint32_t> scopes = ScopePixels();
+    PumpMessages(300);
+    EXPECT_TRUE(scopes == ScopePixels()) << "the scopes move while paused";
+    EXPECT_EQ(last, CapturedBytes()) << "something was heard while paused";
+
+    // Space again: the song goes on to its end, one contiguous decode.
+    SendMessageA(w, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_FALSE(app.IsPaused());
+    ASSERT_TRUE(PumpUntil([] { return app.songLoaded == 0; }, 60000)) << "the song plays to its end";
+    const CaptureComparison comparison = CompareCapture(decoded, ReadAllCaptures());
+    EXPECT_TRUE(comparison.HoldsAllOf(decoded)) << comparison.Describe(176400);
+}
+
+TEST_F(FluxdecInPlayer, MediaKeysReachThePlayerAsAppCommandsAndAsHotKeysNoOtherProgramTakes)
+{
+    app.AddToPlaylist(RealSongPath(1).c_str());
+    app.AddToPlaylist(RealSongPath(2).c_str());
+    app.PlayCurrent();
+    const HWND w = app.window.load();
+    const auto command = [w](int32_t appCommand) {
+        return SendMessageA(w, WM_APPCOMMAND, reinterpret_cast<WPARAM>(w), MAKELPARAM(0, appCommand));
+    };
+    EXPECT_TRUE(command(APPCOMMAND_MEDIA_NEXTTRACK));
+    EXPECT_EQ(1, app.currentIndex);
+    EXPECT_TRUE(command(APPCOMMAND_MEDIA_PREVIOUSTRACK));
+    EXPECT_EQ(0, app.currentIndex);
+
+    // The keys are the player's wherever the focus is: nobody else can have them, and a press
+    // reaches the player as its hot key.
+    EXPECT_FALSE(RegisterHotKey(nullptr, 1, 0, VK_MEDIA_PLAY_PAUSE)) << "the key was free";
+    INPUT press[2] = {};
+    press[0].type = press[1].type = INPUT_KEYBOARD;
+    press[0].ki.wVk = press[1].ki.wVk = VK_MEDIA_PLAY_PAUSE;
+    press[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SetFocus(nullptr);
+    ASSERT_EQ(2u, SendInput(2, press, sizeof(INPUT)));
+    EXPECT_TRUE(PumpUntil([] { return app.IsPaused() != 0; }, 3000)) << "Play/Pause did not pause";
+    EXPECT_TRUE(command(APPCOMMAND_MEDIA_PLAY_PAUSE));
+    EXPECT_FALSE(app.IsPaused());
+    EXPECT_TRUE(command(APPCOMMAND_MEDIA_STOP));
+    EXPECT_EQ(0, app.songLoaded);
 }

@@ -73,7 +73,7 @@ struct FakeWaveOutFunctions {
 const WaveOutApi FakeWaveOut::kApi = {
     FakeWaveOutFunctions::Open,  FakeWaveOutFunctions::PrepareHeader,
     FakeWaveOutFunctions::Write, FakeWaveOutFunctions::Reset,
-    FakeWaveOutFunctions::UnprepareHeader, FakeWaveOutFunctions::Close,
+    FakeWaveOutFunctions::UnprepareHeader, FakeWaveOutFunctions::Close, nullptr, nullptr,
 };
 
 FakeWaveOut& FakeWaveOut::Get()

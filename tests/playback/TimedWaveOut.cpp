@@ -52,7 +52,8 @@ struct TimedWaveOutFunctions {
 
 const WaveOutApi TimedWaveOut::kApi = {
     TimedWaveOutFunctions::Open, waveOutPrepareHeader, TimedWaveOutFunctions::Write,
-    waveOutReset, waveOutUnprepareHeader, TimedWaveOutFunctions::Close,
+    waveOutReset, waveOutUnprepareHeader, TimedWaveOutFunctions::Close, waveOutPause,
+    waveOutRestart,
 };
 
 TimedWaveOut& TimedWaveOut::Get()

@@ -200,6 +200,15 @@ TEST(PlaylistFile, RememberedCurrentEntryIsACommentOnlyAtALineStart)
         {"a#CORVANE-CURRENT:1\n#CORVANE-CURRENT:7", 7}};
     for (const auto& [bytes, current] : damaged)
         EXPECT_EQ(current, CurrentEntryOf(bytes)) << bytes;
+
+    // The place heard in it rides along the same way.
+    const std::string kept = text + PlaceLine(61234, 180500);
+    EXPECT_EQ(2u, Read(kept, "C:\\Windows\\Corvane.m3u8").entries.size()) << kept;
+    EXPECT_EQ(61234, PlaceOf(kept).positionMs);
+    EXPECT_EQ(180500, PlaceOf(kept).lengthMs);
+    for (const char* bytes : {"#CORVANE-PLACE:5", "#CORVANE-PLACE:5/", "#CORVANE-PLACE:/5",
+                              "#CORVANE-PLACE:99999999999/1", "C:\\#CORVANE-PLACE:1/2"})
+        EXPECT_EQ(-1, PlaceOf(bytes).positionMs) << bytes;
 }
 
 }  // namespace
