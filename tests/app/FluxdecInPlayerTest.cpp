@@ -447,6 +447,14 @@ TEST_F(FluxdecInPlayer, MediaKeysReachThePlayerAsAppCommandsAndAsHotKeysNoOtherP
     EXPECT_TRUE(PumpUntil([] { return app.IsPaused() != 0; }, 3000)) << "Play/Pause did not pause";
     EXPECT_TRUE(command(APPCOMMAND_MEDIA_PLAY_PAUSE));
     EXPECT_FALSE(app.IsPaused());
+
+    // Stop while paused: the decoder waits on a ring that never empties, yet the stop is prompt.
+    EXPECT_TRUE(command(APPCOMMAND_MEDIA_PLAY_PAUSE));
+    ASSERT_TRUE(app.IsPaused());
+    PumpMessages(300);
+    const DWORD before = GetTickCount();
     EXPECT_TRUE(command(APPCOMMAND_MEDIA_STOP));
+    EXPECT_LT(GetTickCount() - before, 500u) << "the stop waited for the decoder thread";
     EXPECT_EQ(0, app.songLoaded);
+    EXPECT_FALSE(app.IsPaused());
 }

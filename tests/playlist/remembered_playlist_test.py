@@ -3,7 +3,7 @@
 a dropped .m3u8 names songs in non-ASCII folders and one song that is not there: the rows show
 the others and the time display shows "Skipped 1"; a song plays and SORT, REVERSE and SHUFFLE,
 clicked, leave it playing (the capture, emptied whenever the device opens, keeps growing) and
-selected; after an exit and a new start the rows are the same and nothing plays; Enter, Ctrl+Down and
+selected; after an exit and a new start the rows are the same and nothing sounds; Enter, Ctrl+Down and
 Delete play, move and remove the selected row.
 
     remembered_playlist_test.py BIN_DIR WORK_DIR"""
@@ -123,7 +123,9 @@ def main():
         again, _ = wait_for_rows(bin_dir, "the remembered rows", lambda r, _: len(r) == 4)
         assert again == rows, f"after a new start the rows are {again}, not {rows}"
         time.sleep(1)
-        assert not os.path.exists(capture), "a song played without being asked"
+        # The song playing at the exit is loaded again, paused: nothing is heard.
+        heard = open(capture, "rb").read() if os.path.exists(capture) else b""
+        assert heard.count(0) == len(heard), "a song played without being asked"
         # The keys: Enter plays the selected row, Ctrl+Down moves it, Delete removes it.
         click(playlist, 100, row_y(0, upper=False))
         xdotool("key", "Return")
