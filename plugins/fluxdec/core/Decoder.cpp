@@ -89,17 +89,16 @@ Status DecodeFrame(Decoder* d, int16_t pcm[kMaxFrameSamples], FrameInfo* info) {
     if (r->ended) return Status(r->ended);
     if (!r->read) return End(d, Status::kEndOfStream);
 
-    // Header (the first one after any ID3v2 tags).
-    if (!r->started) {
-        r->started = 1;
-        Status s = ReadFirstHeaderBytes(r);
-        if (s != Status::kFrame) return End(d, s);
-    } else if (!ReadExact(r, r->headerBytes, 4)) {
-        return End(d, Status::kEndOfStream);
-    }
+    // The next frame: behind any ID3v2 tags, and past junk (FrameSync.cpp).
     FrameHeader h;
-    Status s = ParseHeader(r->headerBytes, &h);
+    const Status s = NextFrame(r, &h);
     if (s != Status::kFrame) return End(d, s);
+    // After junk or a tag, nothing before the frame belongs to it: neither main data nor the
+    // filter bank's memory.
+    if (r->frameFlags & kSyncResynced) {
+        r->bytesAppended = 0;
+        std::memset(d->channel, 0, sizeof d->channel);
+    }
     d->header = h;
     d->faults = 0;
 
@@ -113,6 +112,7 @@ Status DecodeFrame(Decoder* d, int16_t pcm[kMaxFrameSamples], FrameInfo* info) {
     if (mainBytes < 0) return End(d, Status::kBadHeader);  // no legal header gets here
     const int step = ReservoirStep(r, d->side.mainDataBegin, mainBytes);
     if (step < 0) return End(d, Status::kTruncated);
+    const bool damaged = FinishFrame(r);
 
     const int channels = ChannelCount(h);
     const int granules = GranuleCount(h);
@@ -126,14 +126,16 @@ Status DecodeFrame(Decoder* d, int16_t pcm[kMaxFrameSamples], FrameInfo* info) {
     info->modeExtension = h.modeExtension;
     info->frameIndex = r->frameIndex++;
 
-    if (step == 0) {  // a skipped frame is silence, never stale PCM
+    const uint32_t syncFaults = (r->frameFlags & kSyncResynced ? uint32_t(kFaultResync) : 0u) |
+                                (damaged ? uint32_t(kFaultDamaged) : 0u);
+    if (step == 0 || damaged) {  // a skipped frame is silence, never stale PCM
         std::memset(pcm, 0, sizeof(int16_t) * size_t(info->samplesPerChannel * channels));
-        info->faults = 0;
+        info->faults = syncFaults;
         return Status::kFrameSilent;
     }
     BitReader br{r->mainData, 0, uint32_t(r->mainDataBits)};
     for (int gr = 0; gr < granules; ++gr) DecodeGranule(d, &br, gr, pcm);
-    info->faults = d->faults;
+    info->faults = d->faults | syncFaults;
     return Status::kFrame;
 }
 
