@@ -93,9 +93,9 @@ Status DecodeFrame(Decoder* d, int16_t pcm[kMaxFrameSamples], FrameInfo* info) {
     FrameHeader h;
     const Status s = NextFrame(r, &h);
     if (s != Status::kFrame) return End(d, s);
-    // After junk or a tag, nothing before the frame belongs to it: neither main data nor the
-    // filter bank's memory.
-    if (r->frameFlags & kSyncResynced) {
+    // After a cut frame or a joined song's tag, nothing before the frame belongs to it: neither
+    // main data nor the filter bank's memory.
+    if (r->frameFlags & kSyncRestart) {
         r->bytesAppended = 0;
         std::memset(d->channel, 0, sizeof d->channel);
     }
@@ -112,7 +112,6 @@ Status DecodeFrame(Decoder* d, int16_t pcm[kMaxFrameSamples], FrameInfo* info) {
     if (mainBytes < 0) return End(d, Status::kBadHeader);  // no legal header gets here
     const int step = ReservoirStep(r, d->side.mainDataBegin, mainBytes);
     if (step < 0) return End(d, Status::kTruncated);
-    const bool damaged = FinishFrame(r);
 
     const int channels = ChannelCount(h);
     const int granules = GranuleCount(h);
@@ -126,9 +125,8 @@ Status DecodeFrame(Decoder* d, int16_t pcm[kMaxFrameSamples], FrameInfo* info) {
     info->modeExtension = h.modeExtension;
     info->frameIndex = r->frameIndex++;
 
-    const uint32_t syncFaults = (r->frameFlags & kSyncResynced ? uint32_t(kFaultResync) : 0u) |
-                                (damaged ? uint32_t(kFaultDamaged) : 0u);
-    if (step == 0 || damaged) {  // a skipped frame is silence, never stale PCM
+    const uint32_t syncFaults = r->frameFlags & kSyncSkipped ? uint32_t(kFaultResync) : 0u;
+    if (step == 0) {  // a skipped frame is silence, never stale PCM
         std::memset(pcm, 0, sizeof(int16_t) * size_t(info->samplesPerChannel * channels));
         info->faults = syncFaults;
         return Status::kFrameSilent;

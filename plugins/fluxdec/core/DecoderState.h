@@ -73,10 +73,10 @@ enum SyncMode : int32_t {
 
 // Flags of the frame that NextFrame found.
 enum FrameSyncFlag : uint32_t {
-    kSyncResynced = 1u << 0,  // found after skipped bytes or a tag: a new start for the reservoir
-                              // and the filter bank
-    kSyncDamaged = 1u << 1,   // no header follows where this frame says the next one starts, and
-                              // a frame was found further on: its body holds junk
+    kSyncSkipped = 1u << 0,  // junk or a tag was passed over before it
+    kSyncRestart = 1u << 1,  // what lay before it is lost (a cut frame) or another song's (a
+                             // tag between joined songs): the reservoir and the filter bank
+                             // start afresh
 };
 
 struct StreamReader {

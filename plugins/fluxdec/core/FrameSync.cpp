@@ -11,13 +11,15 @@
 //     takes the first header that three headers in a row confirm (the same format, each where
 //     the one before ends; or a run that reaches the end of the input or a tag; a new format
 //     needs its 300 ms). A file of junk costs one pass and ends with kNoSync.
+//   - skipped bytes never reach the reservoir, which holds the main data of the frames before
+//     them: where junk was put between two frames, the frame after it decodes exactly as
+//     without the junk, and so does everything after it.
 //   - a frame whose end is not followed by a header is looked into first: when a confirmed frame
-//     starts inside it, it was cut short, and it is passed over. Otherwise it is taken and the
-//     search goes on after it; when the search finds a frame it was damaged (junk in its body)
-//     and is silent; at the input's end it was the last frame before trailing bytes and plays.
-//   - the frame found after skipped bytes or a tag starts afresh (kSyncResynced): the reservoir
-//     before it lay in the damaged part, so frames that reach back before it are silent, and the
-//     filter bank starts from zero.
+//     starts inside it, it was cut short and is passed over, and its lost main data is what the
+//     frames after it would read: the frame found starts afresh (kSyncRestart), so the frames
+//     whose reservoir lay in the lost part are silent (the reservoir step's rule) and the filter
+//     bank starts from zero. Otherwise the frame is taken, and the search starts at its end.
+//   - an ID3v2 tag between frames is a joined song's: what follows it starts afresh too.
 // Every decision past a frame depends on the bytes from it on and its format only, so a decoder
 // started at any frame the scan found walks exactly as a straight decode does from there (the
 // song layer's seek needs this).
@@ -31,8 +33,6 @@ namespace {
 
 constexpr int kConfirmFrames = 3;
 constexpr int kFormatRunMs = 300;
-// Internal: the frame's end is junk; the search after its body decides whether it is damaged.
-constexpr uint32_t kSyncSuspect = 1u << 8;
 
 uint32_t FormatKey(const FrameHeader& h) {
     return 0x80000000u | uint32_t(h.mpeg25 << 8 | h.id << 7 | h.layer << 5 |
@@ -127,8 +127,7 @@ Status NextFrame(StreamReader* r, FrameHeader* out) {
     r->frameFlags = 0;
     for (;;) {
         if (r->syncMode == kSyncSearch) {
-            if (!Search(r)) return r->syncFlags ? Status::kNoSync : Status::kEndOfStream;
-            r->syncFlags |= kSyncResynced;
+            if (!Search(r)) return Status::kNoSync;
         }
         const int32_t have = WindowAvailable(r, 10);
         if (have < 4) return Status::kEndOfStream;
@@ -139,7 +138,7 @@ Status NextFrame(StreamReader* r, FrameHeader* out) {
             const int64_t tag = Id3v2TagBytes(p);
             if (tag >= 0) {
                 if (!SkipInput(r, tag)) return Status::kEndOfStream;
-                if (r->formatKey) r->syncFlags |= kSyncResynced;
+                if (r->formatKey) r->syncFlags |= kSyncSkipped | kSyncRestart;
                 continue;
             }
         }
@@ -147,7 +146,6 @@ Status NextFrame(StreamReader* r, FrameHeader* out) {
         if (HeaderAt(r, 0, &h) &&
             (!r->formatKey || FormatKey(h) == r->formatKey || Confirmed(r, 0, h, true))) {
             const int32_t bytes = FrameBytes(h);
-            uint32_t flags = 0;
             if (WhatFollows(r, bytes) == Follows::kJunk) {
                 // A confirmed frame that starts inside this one: this one was cut short. Judged
                 // against this frame's format, not the one before: a decoder started here must
@@ -159,15 +157,14 @@ Status NextFrame(StreamReader* r, FrameHeader* out) {
                     ++inside;
                 if (inside < bytes) {
                     r->windowPos += inside;
-                    r->syncFlags |= kSyncResynced;
+                    r->syncFlags |= kSyncSkipped | kSyncRestart;
                     continue;
                 }
-                flags = kSyncSuspect;
             }
             std::memcpy(r->headerBytes, r->window + r->windowPos, 4);
             r->frameOffset = InputOffset(r);
             r->frameLength = bytes;
-            r->frameFlags = r->syncFlags | flags;
+            r->frameFlags = r->syncFlags;
             r->syncFlags = 0;
             r->formatKey = FormatKey(h);
             r->windowPos += 4;
@@ -175,22 +172,9 @@ Status NextFrame(StreamReader* r, FrameHeader* out) {
             return Status::kFrame;
         }
         r->syncMode = kSyncSearch;
-        r->syncFlags |= kSyncResynced;
+        r->syncFlags |= kSyncSkipped;
         ++r->windowPos;  // this position starts no frame
     }
-}
-
-bool FinishFrame(StreamReader* r) {
-    if (!(r->frameFlags & kSyncSuspect)) return false;
-    r->frameFlags &= ~kSyncSuspect;
-    if (!Search(r)) {
-        r->syncMode = kSyncSearch;  // the input has ended: the next call ends the stream
-        r->syncFlags |= kSyncResynced;
-        return false;
-    }
-    r->syncFlags |= kSyncResynced;
-    r->frameFlags |= kSyncDamaged;
-    return true;
 }
 
 }  // namespace fluxdec

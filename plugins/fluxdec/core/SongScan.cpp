@@ -176,7 +176,6 @@ bool ScanFrame(Song* s) {
     const InfoTag tag = TagOf(r, h, bytes, sc.frames == 0);
     // A frame cut short by the end of the input is not decoded either.
     if (!SkipInput(r, bytes - 4)) return false;
-    FinishFrame(r);
     if (!RecordFrame(s, h, offset, tag)) return false;
     sc.endOffset = offset + bytes;
     if (sc.frames == 1) {

@@ -47,9 +47,6 @@ int ReservoirStep(StreamReader* r, int32_t mainDataBegin, int32_t mainDataBytes)
 // reader's frameFlags, frameOffset and frameLength describe it. kFrame, or kEndOfStream (the
 // input ended where a frame could start) or kNoSync (it ended in junk).
 Status NextFrame(StreamReader* r, FrameHeader* header);
-// Called once the frame's body is read: when its end was junk, searches on and returns true
-// (the frame is damaged) if a frame follows further on.
-bool FinishFrame(StreamReader* r);
 
 // --- SideInfo.cpp
 void ParseSideInfo(const uint8_t* bytes, const FrameHeader& h, SideInfo* side, uint32_t* faults);
