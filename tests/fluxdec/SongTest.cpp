@@ -32,11 +32,13 @@ struct OpenedSong {
     fluxdec_test::MemoryInput input;
     std::unique_ptr<Song> song = std::make_unique<Song>();
     bool opened = false;
-    explicit OpenedSong(std::vector<uint8_t> bytes, int32_t chunk = 1 << 30) {
+    // `sized`: the input's size is told, so the scan runs ahead of decoding rather than at once.
+    explicit OpenedSong(std::vector<uint8_t> bytes, int32_t chunk = 1 << 30, bool sized = false) {
         input.data = std::move(bytes);
         input.chunk = chunk;
-        opened = OpenSong(song.get(), SongInput{fluxdec_test::MemoryInput::Read,
-                                                fluxdec_test::MemoryInput::Seek, &input});
+        opened = OpenSong(song.get(),
+                          SongInput{fluxdec_test::MemoryInput::Read, fluxdec_test::MemoryInput::Seek,
+                                    &input, sized ? int64_t(input.data.size()) : -1});
     }
     // Interleaved samples to the end; `starts` gets each output sample's index in them.
     std::vector<int16_t> Rest(std::vector<size_t>* starts = nullptr) {
@@ -253,6 +255,81 @@ TEST_F(SongMaterial, DamagedSongsScanAndSeekAsTheyDecode) {
             EXPECT_EQ(int64_t(s.Rest().size()), std::max<int64_t>(0, samples - target) * channels);
         }
     }
+}
+
+// Damaged and joined copies of an encode against its clean decode, each decoded while the scan
+// runs ahead: the output before the damage is the clean decode's byte for byte, and so is
+// everything from a few frames after it (`exactFrom` frames after the damaged one: a frame whose
+// reservoir or filter-bank memory lay in a lost part cannot be exact); the length the finished
+// scan gives is what was decoded.
+TEST_F(SongMaterial, DamagedAndJoinedSongsPlayOnAsTheCleanDecodeAroundTheDamage) {
+    const std::vector<uint8_t> clean = ReadBytes(Encode("clean", 44100, 2, 3.0, "-b 128"));
+    const std::vector<uint8_t> other = ReadBytes(Encode("other", 22050, 1, 1.0, "-V 5 --tt Other"));
+    OpenedSong ref(clean);
+    const std::vector<int16_t> straight = ref.Rest(), second = OpenedSong(other).Rest();
+    const std::vector<int64_t>& at = ref.song->frameOffsets;
+    const int64_t trim = SongInfoOf(ref.song.get()).encoderDelay + 529;
+    std::mt19937 random(3);
+    auto junk = [&](size_t n) {
+        std::vector<uint8_t> j(n);
+        for (uint8_t& b : j) b = uint8_t(random());
+        return j;
+    };
+    auto insert = [](std::vector<uint8_t> bytes, int64_t where, const std::vector<uint8_t>& what) {
+        bytes.insert(bytes.begin() + long(where), what.begin(), what.end());
+        return bytes;
+    };
+    std::vector<uint8_t> cut = clean, badHeader = clean, joined = clean, atEnd = clean;
+    cut.erase(cut.begin() + long(at[41] - 200), cut.begin() + long(at[41]));
+    badHeader[size_t(at[40]) + 1] &= 0xF9;  // layer bits 00: reserved
+    fluxdec_test::Append(joined, other);
+    fluxdec_test::Append(joined, clean);
+    fluxdec_test::Append(atEnd, junk(3000));
+    std::vector<int16_t> both = straight;
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        int64_t lostFrames;  // frames the damage takes out of the output
+        int64_t exactFrom;   // -1: all of it is the clean decode
+    } cases[] = {
+        {"4 KB of junk between frames", insert(clean, at[40], junk(4096)), 0, -1},
+        {"4 KB of junk inside a frame", insert(clean, at[40] + 150, junk(4096)), 0, 3},
+        {"a frame cut short", cut, 1, 2},
+        {"a corrupted header", badHeader, 1, 2},
+        {"junk at the start", insert(clean, 0, junk(1000)), 0, -1},
+        {"junk at the end", atEnd, 0, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OpenedSong s(c.bytes, 4000, true);
+        ASSERT_TRUE(s.opened);
+        const std::vector<int16_t> out = s.Rest();
+        const SongInfo& info = SongInfoOf(s.song.get());
+        EXPECT_TRUE(info.scanned);
+        EXPECT_EQ(int64_t(out.size()), info.samples * 2);
+        // A song that lost frames keeps its padding: the tag's frame count no longer holds.
+        const long padding = c.lostFrames ? 2 * (SongInfoOf(ref.song.get()).encoderPadding - 529) : 0;
+        ASSERT_EQ(int64_t(out.size()), int64_t(straight.size()) - c.lostFrames * 2304 + padding);
+        // Output sample of stream frame 40's start (frame 0 is the Info frame), interleaved.
+        const long before = long(2 * (39 * 1152 - trim));
+        EXPECT_TRUE(std::equal(straight.begin(), straight.begin() + before, out.begin()));
+        const long tail = c.exactFrom < 0 ? long(out.size())
+                                          : long(out.size()) - padding - before - 2304 * (c.exactFrom + 1);
+        EXPECT_TRUE(std::equal(straight.end() - tail, straight.end(), out.end() - padding - tail));
+        std::printf("[ damage    ] %-30s %7zu samples of %zu\n", c.name, out.size() / 2,
+                    straight.size() / 2);
+    }
+    // Joined with cat: a song at another rate (its own ID3v2 tag and Info frame), then the first
+    // again: each part is trimmed and decoded as it is alone, nothing between them.
+    OpenedSong j(joined, 4000, true);
+    const std::vector<int16_t> parts = j.Rest();
+    const SongInfo& info = SongInfoOf(j.song.get());
+    EXPECT_EQ(info.parts, 3);
+    EXPECT_EQ(info.samples, int64_t(straight.size() / 2 + second.size() + straight.size() / 2));
+    both.insert(both.end(), second.begin(), second.end());
+    both.insert(both.end(), straight.begin(), straight.end());
+    ASSERT_EQ(parts.size(), both.size());
+    EXPECT_TRUE(parts == both);
 }
 
 }  // namespace
