@@ -332,4 +332,102 @@ TEST_F(SongMaterial, DamagedAndJoinedSongsPlayOnAsTheCleanDecodeAroundTheDamage)
     EXPECT_TRUE(parts == both);
 }
 
+// Crafted streams of 24-byte frames (MPEG-2, 8 kbit/s, 24 kHz), made on the fly as a pattern of
+// frames repeated: the song layer's tables stay within 16 MB whatever the file, and a seek lands
+// exactly where the seek table had to grow coarse (the sanitizer tree runs this too).
+struct PatternInput {
+    std::vector<uint8_t> pattern;
+    int64_t size = 0, pos = 0;
+    static int32_t Read(void* c, void* buffer, int32_t bytes) {
+        PatternInput* in = static_cast<PatternInput*>(c);
+        int32_t n = 0;
+        for (; n < bytes && in->pos < in->size; ++n, ++in->pos)
+            static_cast<uint8_t*>(buffer)[n] = in->pattern[size_t(in->pos % int64_t(in->pattern.size()))];
+        return n;
+    }
+    static bool Seek(void* c, int64_t offset) {
+        PatternInput* in = static_cast<PatternInput*>(c);
+        if (offset < 0 || offset > in->size) return false;
+        in->pos = offset;
+        return true;
+    }
+};
+
+// A 24-byte LSF frame; `loud` puts one line of the given gain in it.
+std::vector<uint8_t> SmallFrame(int mode, int loudGain = 0) {
+    const FrameHeader h = fluxdec_test::MakeHeader(0, 1, 1, mode);
+    SideInfo side{};
+    fluxdec_test::BitWriter w;
+    if (loudGain) {
+        w.PutCode(1, 1, 1);
+        w.Put(0, 2);
+        side.granule[0][0].part23Length = int(w.Bits());
+        side.granule[0][0].bigValues = 1;
+        side.granule[0][0].globalGain = loudGain;
+        side.granule[0][0].tableSelect[0] = 1;
+    }
+    return fluxdec_test::MakeFrame(h, side, w.Bytes());
+}
+
+TEST(SongBounds, CraftedStreamsKeepTheTablesBoundedAndSeeksExact) {
+    const auto tables = [](const Song& s) {
+        return s.frameOffsets.capacity() * sizeof(int64_t) + s.segments.capacity() * sizeof(SongSegment);
+    };
+    std::vector<uint8_t> flipEveryFrame = SmallFrame(3);
+    fluxdec_test::Append(flipEveryFrame, SmallFrame(0));
+    std::vector<uint8_t> flipEvery300Ms;  // 13 frames, 312 ms, of each
+    for (int i = 0; i < 26; ++i) fluxdec_test::Append(flipEvery300Ms, SmallFrame(i < 13 ? 3 : 0));
+    std::vector<uint8_t> loud = SmallFrame(3, 250);
+    fluxdec_test::Append(loud, SmallFrame(3));
+    fluxdec_test::Append(loud, SmallFrame(3, 210));
+    struct Case {
+        const char* name;
+        const std::vector<uint8_t>* pattern;
+        int64_t bytes;
+        int64_t samples;  // what the song gives
+    } cases[] = {
+        // A format that flips with every frame is junk: the first frame plays, and the last,
+        // whose run reaches the end of the input.
+        {"mono and stereo by turns", &flipEveryFrame, int64_t(48) << 20, 2 * 576},
+        // Believed formats: 32768 segments, then the song ends.
+        {"mono and stereo by turns of 300 ms", &flipEvery300Ms, int64_t(48) << 20, 32768 * 13 * 576},
+        // 750,000 frames: the offsets table keeps every second one.
+        {"one format, 750,000 frames", &loud, 750000 * 24, 750000 * 576},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PatternInput in{*c.pattern, c.bytes, 0};
+        auto song = std::make_unique<Song>();
+        ASSERT_TRUE(OpenSong(song.get(), SongInput{PatternInput::Read, PatternInput::Seek, &in, c.bytes}));
+        FinishSongScan(song.get());
+        EXPECT_EQ(SongInfoOf(song.get()).samples, c.samples);
+        EXPECT_LE(tables(*song), size_t(16) << 20);
+        std::printf("[ bounds    ] %-36s tables %5zu KB, seek table stride %lld\n", c.name,
+                    tables(*song) >> 10, static_cast<long long>(song->offsetStride));
+    }
+    // The last case's stream repeats every 3 frames: a place near the end, reached through the
+    // coarse table, continues as the same place in the pattern near the start does.
+    PatternInput in{loud, 750000 * 24, 0};
+    auto song = std::make_unique<Song>();
+    ASSERT_TRUE(OpenSong(song.get(), SongInput{PatternInput::Read, PatternInput::Seek, &in, in.size}));
+    FinishSongScan(song.get());
+    EXPECT_GT(song->offsetStride, 1);
+    auto blocksFrom = [&](int64_t sample) {
+        EXPECT_TRUE(SeekSongToSample(song.get(), sample));
+        std::vector<int16_t> out;
+        int16_t pcm[kMaxFrameSamples];
+        FrameInfo info{};
+        int32_t count = 0;
+        for (int block = 0; block < 8 && !IsEndOfStream(DecodeSongBlock(song.get(), pcm, &info, &count)); ++block)
+            out.insert(out.end(), pcm, pcm + count);
+        return out;
+    };
+    const int64_t period = 3 * 576;
+    for (int64_t offset : {int64_t(0), int64_t(1), int64_t(577), int64_t(1300)}) {
+        const std::vector<int16_t> late = blocksFrom(749001 / 3 * period + offset);
+        EXPECT_FALSE(late.empty());
+        EXPECT_EQ(late, blocksFrom(10 * period + offset)) << offset;
+    }
+}
+
 }  // namespace
