@@ -106,6 +106,18 @@ static void LongTransform4(const float* spectrum, int sb, int blockType, float (
         Store4(&hybrid[i][sb], (i & 1) ? out[i] * invert : out[i]);
     }
 }
+
+// Subbands sb .. sb + 3 (sb a multiple of 4) hold only zeros: their transform would yield the
+// overlap alone (frequency-inverted) and clear it.
+static void PassOverlap4(int sb, float (*overlap)[32], float (*hybrid)[32]) {
+    const Float4 invert = {1.0f, -1.0f, 1.0f, -1.0f};  // odd subbands, odd slots: a factor of -1
+                                                       // negates exactly
+    for (int i = 0; i < 18; ++i) {
+        const Float4 v = Load4(&overlap[i][sb]);
+        Store4(&hybrid[i][sb], (i & 1) ? v * invert : v);
+        Store4(&overlap[i][sb], Float4{0.0f, 0.0f, 0.0f, 0.0f});
+    }
+}
 #endif
 
 void HybridFilterBank(Decoder* d, int gr, int ch, int subbands) {
@@ -130,6 +142,11 @@ void HybridFilterBank(Decoder* d, int gr, int ch, int subbands) {
         if ((sb & 3) == 0 && sb + 4 <= subbands && granuleType != 2 &&
             typeOf(sb) == granuleType) {
             LongTransform4(spectrum, sb, granuleType, overlap, d->hybrid);
+            sb += 4;
+            continue;
+        }
+        if ((sb & 3) == 0 && sb >= subbands) {
+            PassOverlap4(sb, overlap, d->hybrid);
             sb += 4;
             continue;
         }
