@@ -77,7 +77,15 @@ void PlayerApp::ToggleButton(SkinButton& button)
 
 int PlayerApp::PlayCurrent(int paused)
 {
+    return StartCurrent(false, paused != 0);
+}
+
+int PlayerApp::StartCurrent(bool following, bool paused)
+{
     PlaybackGuard guard(playback);
+    // A song started by the user is heard at once: nothing queued before stays.
+    if (!following)
+        heard = HeardSong();
     if (playlist.count == 0 || pluginCount == 0) {
         // Nothing to play: the button must not stay lit as if something did.
         if (playButton.IsOn())
@@ -96,11 +104,14 @@ int PlayerApp::PlayCurrent(int paused)
     PlayListNode* entry = playlist.NodeAt(currentIndex);
     if (entry == nullptr)
         return 0;
-    DrawMessage(kLoadingText);
+    // The song before is still heard: its time stays in the display.
+    if (!following)
+        DrawMessage(kLoadingText);
     // A plug-in holds one stream at a time, and one without the optional entries never says it
     // is playing, so its callers cannot know: the song that still runs is ended here before the
     // next one opens.
-    StopCurrentSlot();
+    if (PluginSlot* running = CurrentSlot())
+        StopSlot(running, following);
     if (paused)
         audio.Pause();
     // A remembered entry is kept whether or not a plug-in claims it today: unclaimed, it is
@@ -116,54 +127,78 @@ int PlayerApp::PlayCurrent(int paused)
                            : 0;
     if (opened)
         slot->Start();
-    RestoreMessageArea();
+    if (!following)
+        RestoreMessageArea();
 
     if (!opened) {
         // A song that cannot be opened does not count as playing: the button goes back up.
+        heard = HeardSong();
         songLoaded = 0;
         if (playButton.IsOn())
             ToggleButton(playButton);
-        if (paused) {
-            audio.Resume();
-            SetButton(pauseButton, 0);
-        }
+        EndPause();
         ShowMessage(kNoFileText, kMessageMs);
         return 0;
     }
-    slot->CopyTitle(titleText, kPathChars);
     songLoaded = 1;
     if (paused)
         PauseSong();  // the controls show it: the play button up, the pause control lit
+    // A song without a title of its own keeps the one before.
+    if (heard.active) {
+        std::memcpy(heard.nextTitle, titleText, sizeof heard.nextTitle);
+        slot->CopyTitle(heard.nextTitle, kPathChars);
+        return opened;
+    }
+    slot->CopyTitle(titleText, kPathChars);
+    RestartTitle();
+    return opened;
+}
+
+void PlayerApp::RestartTitle()
+{
     InterlockedExchange(&titleScroll, kTitleRestart);
     titleWidth = kGlyphAdvance * static_cast<int32_t>(std::strlen(titleText));
-    return opened;
+}
+
+int PlayerApp::StopSlot(PluginSlot* slot, bool keepTail)
+{
+    PlaybackGuard guard(playback);
+    // Between these two the device knows what the plug-in's stop means for the queued audio,
+    // and a stop that cuts off ends every wait of the decoder thread at once.
+    audio.BeginStop(keepTail);
+    const int stopped = slot->StopAndClose();
+    if (!keepTail) {
+        audio.Close(1);
+        EndPause();
+    }
+    audio.EndStop();
+    return stopped;
+}
+
+void PlayerApp::EndPause()
+{
+    PlaybackGuard guard(playback);
+    if (!IsPaused())
+        return;
+    audio.Resume();  // the ring is gone or empty: this only clears the flag
+    SetButton(pauseButton, 0);
 }
 
 int PlayerApp::HaltSong()
 {
     PlaybackGuard guard(playback);
+    heard = HeardSong();
     progressAngle = kProgressTop;
     songLoaded = 0;
     if (playButton.IsOn())
         ToggleButton(playButton);
-    return StopCurrentSlot();
-}
-
-int PlayerApp::StopCurrentSlot()
-{
-    PlaybackGuard guard(playback);
     PluginSlot* slot = CurrentSlot();
-    // A paused song's decoder waits on a full ring that would never empty: its plug-in's stop
-    // would wait its whole time-out and then terminate the thread.
-    const bool wasPaused = audio.IsPaused() != 0;
-    if (wasPaused)
-        audio.Abandon();
-    const int answer = slot != nullptr ? slot->StopAndClose() : 0;
-    if (wasPaused) {
-        audio.Resume();
-        SetButton(pauseButton, 0);
+    if (slot == nullptr) {
+        audio.Close(1);
+        EndPause();
+        return 0;
     }
-    return answer;
+    return StopSlot(slot, false);
 }
 
 void PlayerApp::StopSong()
@@ -223,6 +258,8 @@ int PlayerApp::IsSongPlaying()
 int32_t PlayerApp::CurrentPosition()
 {
     PlaybackGuard guard(playback);
+    if (heard.active)
+        return heard.length;
     PluginSlot* slot = CurrentSlot();
     return slot != nullptr ? slot->GetPosition() : -1;
 }
@@ -230,6 +267,8 @@ int32_t PlayerApp::CurrentPosition()
 int32_t PlayerApp::CurrentLength()
 {
     PlaybackGuard guard(playback);
+    if (heard.active)
+        return heard.length;
     PluginSlot* slot = CurrentSlot();
     return slot != nullptr ? slot->GetLength() : -1;
 }
