@@ -65,10 +65,15 @@ void PlayerApp::ResumeSong()
 void PlayerApp::SeekTo(int32_t millis)
 {
     PlaybackGuard guard(playback);
+    const int32_t length = CurrentLength();
+    // The song still heard has ended in its plug-in: the seek plays it again from there.
+    if (heard.active && heard.index >= 0 && heard.index < playlist.count) {
+        currentIndex = heard.index;
+        PlayCurrent(IsPaused());
+    }
     PluginSlot* slot = CurrentSlot();
     if (slot == nullptr)
         return;
-    const int32_t length = CurrentLength();
     if (length >= 0 && millis > length)
         millis = length;
     if (millis < 0)
