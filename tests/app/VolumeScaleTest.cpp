@@ -43,7 +43,7 @@ TEST(VolumeScaleTest, EveryStepIsAboutTwoDecibelsAndEveryVolumeFindsItsKnobAgain
         ASSERT_EQ(gain, VolumeOfKnob(KnobOfVolume(PackedVolume(gain)))) << "at " << knob;
     }
     EXPECT_EQ(kVolumeKnobMax, KnobOfVolume(kFullVolumePacked));
-    EXPECT_EQ(KnobOfVolume(PackedVolume(900)), KnobOfVolume(900u << 16 | 3)) << "the louder side";
+    EXPECT_EQ(KnobOfVolume(PackedVolume(900)), KnobOfVolume((900u << 16) | 3u)) << "the louder side";
     EXPECT_EQ(kFullVolumePacked, StoredVolume(0)) << "nothing stored: full volume";
     EXPECT_EQ(0x20002000u, StoredVolume(0x20002000));
 }
