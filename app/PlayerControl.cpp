@@ -21,6 +21,7 @@
 #include "playlist/FileDialogs.h"
 #include "playlist/FolderWalk.h"
 #include "playlist/PlaylistFile.h"
+#include "playlist/PlaylistPaths.h"
 #include "playlist/Utf8Text.h"
 #include "playlist/WideText.h"
 #include "text/AsciiFold.h"
@@ -41,6 +42,15 @@ constexpr LONG kTitleRestart = -100000;         // the next frame starts the tit
 constexpr int32_t kGlyphAdvance = 12;
 // No plug-in's extension list is read beyond this many bytes.
 constexpr size_t kExtensionListLimit = 4096;
+
+// A plug-in that finds no title in the song reports its file name without the extension: that
+// is no title, and the row keeps showing the file's whole name.
+bool IsFileNameTitle(const std::string& title, const char* path)
+{
+    const std::string_view name = FileNameOf(path != nullptr ? path : "");
+    const size_t dot = name.rfind('.');
+    return title == name.substr(0, dot == std::string_view::npos || dot == 0 ? name.size() : dot);
+}
 
 }  // namespace
 
@@ -153,7 +163,7 @@ int PlayerApp::PlayCurrent()
     }
     // The row keeps the title in any script; the main window's font draws its ASCII folding.
     const std::string title = SongTitle(*slot);
-    if (!title.empty())
+    if (!title.empty() && !IsFileNameTitle(title, entry->filePath.text))
         entry->title.Assign(title.c_str());
     std::string drawn;
     AppendFoldedUtf8(title.data(), title.size(), kPathChars - 1, drawn);

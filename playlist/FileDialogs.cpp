@@ -15,22 +15,29 @@ constexpr wchar_t kLoadFilter[] =
     L"Playlists (*.m3u;*.m3u8;*.pls)\0*.m3u;*.m3u8;*.pls\0All files (*.*)\0*.*\0";
 constexpr wchar_t kSaveFilter[] = L"UTF-8 playlist (*.m3u8)\0*.m3u8\0";
 
+OPENFILENAMEW DialogFor(HWND owner, const wchar_t* filter, const wchar_t* title, DWORD flags,
+                        std::wstring& names)
+{
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter;
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = &names[0];
+    dialog.nMaxFile = static_cast<DWORD>(names.size());
+    dialog.lpstrTitle = title;
+    dialog.Flags = flags;
+    return dialog;
+}
+
 }  // namespace
 
 std::string AskFileName(HWND owner, const wchar_t* filter, const wchar_t* title, DWORD flags,
                         bool save, const wchar_t* defaultExtension)
 {
     std::wstring fileName(kDialogPathChars, L'\0');
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = filter;
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = &fileName[0];
-    dialog.nMaxFile = kDialogPathChars;
-    dialog.lpstrTitle = title;
+    OPENFILENAMEW dialog = DialogFor(owner, filter, title, flags, fileName);
     dialog.lpstrDefExt = defaultExtension;
-    dialog.Flags = flags;
     const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
     return chosen ? Utf8FromWide(fileName.c_str()) : std::string();
 }
@@ -39,15 +46,8 @@ std::vector<std::string> AskFileNames(HWND owner, const wchar_t* filter, const w
                                       DWORD flags)
 {
     std::wstring names(kDialogSelectionChars, L'\0');
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = filter;
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = &names[0];
-    dialog.nMaxFile = kDialogSelectionChars;
-    dialog.lpstrTitle = title;
-    dialog.Flags = flags | OFN_ALLOWMULTISELECT | OFN_EXPLORER;
+    OPENFILENAMEW dialog =
+        DialogFor(owner, filter, title, flags | OFN_ALLOWMULTISELECT | OFN_EXPLORER, names);
     std::vector<std::string> paths;
     if (!GetOpenFileNameW(&dialog))
         return paths;

@@ -280,21 +280,21 @@ TEST_F(MainWindowTest, SongFromAnotherInstancePlaysWhenItIsTheOnlyOne)
     EXPECT_EQ(1, OpenCount()) << "a second song waits its turn";
 }
 
-TEST_F(MainWindowTest, DroppedFilesJoinTheListAndOnlyALoneOnePlays)
+TEST_F(MainWindowTest, DroppedFilesJoinTheListAndTheFirstPlaysWhenNothingDoes)
 {
     const HWND w = app.window.load();
     PostMessageA(w, WM_DROPFILES,
                  reinterpret_cast<WPARAM>(MakeDrop({TestSongPath(1), TestSongPath(2), TestSongPath(3)})), 0);
     PumpMessages(100);
     EXPECT_EQ(3, app.playlist.count);
-    EXPECT_EQ(0, OpenCount());
+    EXPECT_EQ(1, OpenCount());
+    EXPECT_EQ(0, app.PlayingIndex());
+    EXPECT_EQ(1, app.playButton.IsOn());
 
-    ResetPlayer();
     PostMessageA(w, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({TestSongPath(4)})), 0);
     PumpMessages(100);
-    EXPECT_EQ(1, app.playlist.count);
-    EXPECT_EQ(1, OpenCount());
-    EXPECT_EQ(1, app.playButton.IsOn());
+    EXPECT_EQ(4, app.playlist.count);
+    EXPECT_EQ(1, OpenCount()) << "a song dropped while another plays waits its turn";
 }
 
 // A point of the skin that is neither a control nor a display.
