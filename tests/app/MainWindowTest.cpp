@@ -15,7 +15,9 @@
 #include <cstring>
 #include <functional>
 #include <random>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "app/PlayerApp.h"
 #include "tests/app/PlayerHarness.h"
@@ -278,6 +280,25 @@ TEST_F(MainWindowTest, SongFromAnotherInstancePlaysWhenItIsTheOnlyOne)
     SendMessageA(app.window.load(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
     EXPECT_EQ(2, app.playlist.count);
     EXPECT_EQ(1, OpenCount()) << "a second song waits its turn";
+}
+
+// A hand-over is answered 1 only when the player took it: a closing player answers 0, so that
+// its sender becomes the next player. 64 MB without an end is refused unread, not converted.
+TEST_F(MainWindowTest, HandOverIsRefusedWhileClosingAndAHugeOneUnread)
+{
+    const std::string path = TestSongPath(7);
+    COPYDATASTRUCT data = {0, static_cast<DWORD>(path.size() + 1), const_cast<char*>(path.c_str())};
+    const auto send = [&] {
+        return SendMessageA(app.window.load(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    };
+    app.closing = 1;
+    EXPECT_EQ(0, send());
+    app.closing = 0;
+    EXPECT_EQ(0, app.playlist.count) << "a closing player swallowed the song";
+    std::vector<char> huge(64u << 20, 'a');
+    data = {kHandOverUtf16Tag, static_cast<DWORD>(huge.size()), huge.data()};
+    EXPECT_EQ(1, send());
+    EXPECT_EQ(0, app.playlist.count);
 }
 
 TEST_F(MainWindowTest, DroppedFilesJoinTheListAndTheFirstPlaysWhenNothingDoes)
