@@ -144,8 +144,9 @@ std::string PlayerApp::PlaylistText(const char* path)
         if (node->title.length > 0)
             entry.title = node->title.text;
         // The plug-in's length describes the song it plays, and no other entry.
-        if (index == currentIndex && songLoaded) {
-            const int32_t millis = CurrentLength();
+        PluginSlot* slot = CurrentSlot();
+        if (index == currentIndex && songLoaded && slot != nullptr) {
+            const int32_t millis = slot->GetLength();
             entry.seconds = millis > 0 ? millis / 1000 : -1;
         }
         entries.push_back(std::move(entry));
