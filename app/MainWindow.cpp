@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/HandedPath.h"
@@ -27,8 +28,14 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     switch (message) {
     case WM_CREATE:
         return 0;
+    case WM_CLOSE:
+        app->OnClose();
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_DESTROY:
         app->OnDestroy();
+        return 0;
+    case kTrayIconMessage:
+        app->OnTrayIcon(lParam);
         return 0;
     case WM_PAINT:
         app->OnPaint();
@@ -42,8 +49,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             return 0;
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_COPYDATA:
-        app->OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-        return 0;
+        return app->OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_CHAR:
         app->OnChar(wParam);
         return 0;
@@ -83,16 +89,32 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CAPTURECHANGED:
         app->OnCaptureChanged();
         return 0;
+    case kSongChangedMessage:
+        app->songChangePosted = false;
+        app->playlistWindow.SongChanged();
+        app->UpdateTrayTip();
+        return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
 }
 
+void PlayerApp::OnClose()
+{
+    TakeWindowPlaces();
+    placesTaken = 1;
+}
+
 void PlayerApp::OnDestroy()
 {
-    // Later starts wait for the next player rather than hand their song to this one.
+    // Later starts wait for the next player rather than hand their song to this one, and a song
+    // that reaches it now is refused so that its start becomes that player.
+    closing = 1;
     singleInstance.MarkClosing();
     UnregisterMediaKeys();
+    // Destroyed without WM_CLOSE: the main window's place is still there to take.
+    if (!placesTaken)
+        TakeWindowPlaces();
     // No frame may start once the window goes: the paint thread ends before the song does.
     EndPaintThread();
     // Before the song halts: the playing entry is saved with the title its plug-in reports.
@@ -101,31 +123,44 @@ void PlayerApp::OnDestroy()
     HaltSong();
     PostQuitMessage(0);
     gSettings.WriteSettings(kSettingsFileName);
+    if (ownsRememberedList)
+        places.Write(kSettingsFileName);
+    RemoveTrayIcon();
 }
 
-void PlayerApp::OnCopyData(const COPYDATASTRUCT* data)
+LRESULT PlayerApp::OnCopyData(const COPYDATASTRUCT* data)
 {
-    // The text comes from another process: read no further than the bytes it sent.
+    // A closing player takes no song: the start that sent it becomes the next player.
+    if (closing)
+        return 0;
+    // The text comes from another process: read no further than the bytes it sent, and nothing
+    // longer than a path and its quotes is converted at all (64 MB would be converted whole).
     if (data == nullptr || data->lpData == nullptr)
-        return;
+        return 1;
+    constexpr size_t kMostChars = kPathChars + 2;
     std::string text;
     if (data->dwData == kHandOverUtf16Tag) {
         const auto* wide = static_cast<const wchar_t*>(data->lpData);
-        const size_t chars = wcsnlen(wide, data->cbData / sizeof(wchar_t));
+        const size_t chars = wcsnlen(wide, std::min<size_t>(data->cbData / sizeof(wchar_t),
+                                                            kMostChars));
+        if (chars >= kMostChars)
+            return 1;  // no path is that long: refused, and not for the sender to retry
         text = Utf8FromWide(wide, static_cast<int>(chars));
     } else {
         // The older 8-bit form, in the system code page.
         const auto* narrow = static_cast<const char*>(data->lpData);
-        text = Utf8FromCodePage(std::string_view(narrow, strnlen(narrow, data->cbData)));
+        const size_t chars = strnlen(narrow, std::min<size_t>(data->cbData, kMostChars));
+        if (chars >= kMostChars)
+            return 1;
+        text = Utf8FromCodePage(std::string_view(narrow, chars));
     }
     char path[kPathChars];
     if (!PathFromHandedText(text.c_str(), text.size(), path))
-        return;
+        return 1;
     // A start without a song, or with one no plug-in takes, leaves the playing song alone.
-    if (AddHandedPath(path))
-        PlayIfOnlySong();
-    else
-        ShowSkipped(RefusedForRoom(path));
+    if (path[0] != '\0')
+        AddHandedPaths({path});
+    return 1;
 }
 
 void PlayerApp::OnCaptureChanged()

@@ -10,6 +10,7 @@
 #include "app/PlayerApp.h"
 #include "dialogs/PreferencesWindow.h"
 #include "playback/PluginSlot.h"
+#include "settings/Settings.h"
 
 namespace {
 
@@ -56,6 +57,10 @@ void PlayerApp::OnLeftButtonDown(int32_t x, int32_t y)
     int32_t seekTaken = 0;
     {
         PaintLock paint(*this);
+        // The preference takes effect from the next press on, never in the middle of a drag.
+        for (SkinKnob* knob : {&volumeKnob, &seekKnob})
+            if (!knob->tracking)
+                knob->realistic = gSettings.realisticKnobRotation == 1 ? 1 : 0;
         for (SkinButton* button : ButtonsInEventOrder())
             taken += button->OnMouseDown(x, y);
         taken += volumeKnob.OnMouseDown(x, y);
@@ -137,7 +142,7 @@ void PlayerApp::OnLeftButtonUp(int32_t x, int32_t y)
         TogglePause();
         break;
     case Command::Minimise:
-        ShowWindow(w, SW_MINIMIZE);
+        Minimise();
         break;
     case Command::Close:
         PostMessageA(w, WM_CLOSE, 0, 0);
@@ -159,18 +164,6 @@ void PlayerApp::OnLeftButtonDoubleClick(int32_t x, int32_t y)
         volumeKnob.HitTest(x, y))
         return;
     ShowPreferencesWindow(window.load());
-}
-
-void PlayerApp::ShowPlaylistWindow()
-{
-    if (playlistWindow.IsShown())
-        return;
-    const HWND w = window.load();
-    RECT frame;
-    if (!GetWindowRect(w, &frame))
-        return;
-    // Beside the main window: its top-left corner at the main window's top-right corner.
-    playlistWindow.ShowAt(w, POINT{frame.right, frame.top});
 }
 
 void PlayerApp::PlayButtonClicked()
@@ -222,11 +215,17 @@ void PlayerApp::BeginSeekPreview()
     if (percent > 100.0)
         percent = 100.0;
     InterlockedExchange(&seekPreview, static_cast<LONG>(percent));
+    seekChangeRemainder = 0;
 }
 
 void PlayerApp::AdjustSeekPreview(int32_t change)
 {
-    LONG preview = seekPreview + (change >> 10);  // whole percent per 1024 of the knob's turn
+    // Whole percent per 1024 of the knob's turn; what is left over counts towards the next
+    // movement, so that many small turns (a realistic knob's) add up.
+    const int64_t turned = static_cast<int64_t>(seekChangeRemainder) + change;
+    const int64_t percent = turned >= 0 ? turned / 1024 : -((-turned + 1023) / 1024);
+    seekChangeRemainder = static_cast<int32_t>(turned - percent * 1024);
+    LONG preview = seekPreview + static_cast<LONG>(percent);
     if (preview > 100)
         preview = 100;
     if (preview < 0)

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/HandedPath.h"
 #include "app/PlaybackLock.h"
@@ -24,6 +25,7 @@
 #include "playlist/PlayerCommands.h"
 #include "playlist/PlayListWindow.h"
 #include "playlist/RememberedEntry.h"
+#include "settings/WindowPlaces.h"
 #include "skin/BitmapFont.h"
 #include "skin/PixelImage.h"
 #include "skin/SkinWidgets.h"
@@ -32,11 +34,19 @@
 
 class PluginSlot;
 
+// The place's top-left corner, moved back onto the nearest monitor when a window of `width` x
+// `height` there would be off every one.
+POINT OnScreenPlace(const WindowPlace& place, int32_t width, int32_t height);
+
 inline constexpr char kMainWindowClass[] = "Corvane";
 inline constexpr char kMainWindowTitle[] = "Corvane";
 inline constexpr int kMaxPluginSlots = 20;
 inline constexpr int kVisBufferBytes = 2304;  // four blocks of 576 signed 8-bit values
 inline constexpr int kSeekFrames = 12;
+// Posted to the main window when the playing song changed (started, stopped, or its title came).
+inline constexpr UINT kSongChangedMessage = WM_APP + 0x101;
+// The notification-area icon's call-back message to the main window.
+inline constexpr UINT kTrayIconMessage = WM_APP + 0x102;
 
 class PlayerApp : public PlayerCommands {
 public:
@@ -55,6 +65,7 @@ public:
     double progressAngle = 0.0;       // radians shown by the progress ring now
     int8_t visBuffer[kVisBufferBytes] = {};
     volatile LONG seekPreview = -1;   // percent while the seek knob is held, else -1
+    int32_t seekChangeRemainder = 0;  // the seek knob's turn not yet a whole percent
     WindowDragger dragger;
     PlayListWindow playlistWindow;
     HICON windowIcon = nullptr;
@@ -99,10 +110,18 @@ public:
     Surface seekFrames[kSeekFrames];
     Surface backBuffer;
 
+    std::atomic<bool> songChangePosted{false};  // a kSongChangedMessage waits in the queue
+    int32_t closing = 0;              // 1 once the main window is being destroyed
     int32_t messageShown = 0;         // 1 while a message stands in the time display
     int32_t ownsRememberedList = 0;   // this run read the remembered list and writes it back
     int32_t rememberedIncomplete = 0; // it could not be read whole: kept aside before the write
     RememberedPlace recalledPlace;    // where the last run ended, as recalled
+    // This run is the first player: it reads and writes the remembered list and the window places.
+    int32_t ownsRememberedList = 0;
+    WindowPlaces places;              // read at start by the first player, written at exit
+    int32_t placesTaken = 0;          // the places at exit were taken (on WM_CLOSE)
+    int32_t inTray = 0;               // minimised to the notification area: both windows hidden
+    int32_t playlistHiddenInTray = 0; // the playlist window was shown when they were hidden
     int32_t windowWidth = 177;
     int32_t windowHeight = 292;
     char programDir[kPathChars] = {};       // ends in a backslash
@@ -150,8 +169,12 @@ public:
     void LoadPlugins();
 
     // Window messages, called by MainWndProc.
+    // WM_CLOSE: the places are taken while both windows still exist.
+    void OnClose();
     void OnDestroy();
-    void OnCopyData(const COPYDATASTRUCT* data);
+    // A song handed over by another start: 1 when this player took the hand-over (whatever the
+    // song), 0 when it is closing and the sender must not count on it.
+    LRESULT OnCopyData(const COPYDATASTRUCT* data);
     // A knob or the dragger lost the mouse to another window (Alt+Tab, a message box).
     void OnCaptureChanged();
     void OnMouseMove(int32_t x, int32_t y);
@@ -174,6 +197,20 @@ public:
 
     // Commands.
     void ShowPlaylistWindow();
+    // The minimise button: to the notification area with "Minimize to System Tray", else iconic.
+    void Minimise();
+    // The notification-area icon's call-back (its message's lParam is the mouse message).
+    void OnTrayIcon(LPARAM mouseMessage);
+    // Both windows back from the notification area, and the icon gone.
+    void RestoreFromTray();
+    // The icon's tooltip follows the playing title; the icon goes with the window.
+    void UpdateTrayTip();
+    void RemoveTrayIcon();
+
+    // Window places (app/WindowPlacing.cpp).
+    // Where the windows stand now (the main window's normal place while it is iconic), and
+    // whether the playlist window is open.
+    void TakeWindowPlaces();
     void PlayButtonClicked();
     void BeginSeekPreview();
     void AdjustSeekPreview(int32_t change);
@@ -201,11 +238,13 @@ public:
     void UnlockPlayback() override { playback.Unlock(); }
     int32_t CurrentIndex() const override { return currentIndex; }
     void SetCurrentIndex(int32_t index) override { currentIndex = index; }
+    int32_t PlayingIndex() const override;
 
     // Player control: which song plays on which plug-in.
     // Adds a song given by the user (command line, another instance, a drop, the open dialog).
-    // `path` is UTF-8. Songs that no plug-in claims are not added. 1 when the song was added.
-    int AddToPlaylist(const char* path);
+    // `path` and `title` (null when unknown) are UTF-8. Songs that no plug-in claims are not
+    // added. 1 when the song was added.
+    int AddToPlaylist(const char* path, const char* title = nullptr);
     // Opens and starts the entry at currentIndex on the first plug-in that claims it; returns
     // the plug-in's answer to opening the file, or 0. Whatever was queued before is cut off.
     // With `paused`, it starts paused.
@@ -222,8 +261,12 @@ public:
     int IsSongPlaying();
     // The open dialog: the chosen file joins the end of the playlist without playing.
     void OpenMediaDialog() override;
-    // Adds the dropped files (and plays the song when it is the only one); releases the drop.
+    // Adds the dropped files and folders (AddHandedPaths); releases the drop.
     void DropFiles(HDROP drop) override;
+    // Adds paths given by the user (UTF-8): songs, the songs beneath folders, playlists' entries.
+    // When nothing plays, or with Immediate Play, the first song added (not a playlist's)
+    // starts. Called without the playback lock: files are read before it is taken.
+    void AddHandedPaths(const std::vector<std::string>& paths);
 
     // Playlist files (app/PlaylistFiles.cpp).
     int32_t AddPlaylistFile(const char* path) override;
@@ -278,12 +321,15 @@ private:
     std::string PlaylistText(const char* path);
     // "Skipped\nN" in the time display, for N > 0.
     void ShowSkipped(int32_t count);
-    // 1 when `path`, a song that was not added, was refused because the list is full.
-    int32_t RefusedForRoom(const char* path);
-    // Adds a dropped or handed-over path: a playlist's entries, or the song itself. The number
-    // of songs added.
-    int32_t AddHandedPath(const char* path);
+    // Adds a dropped or handed-over path: a playlist's entries, a folder's songs, or the song
+    // itself. The index of the first song added that may start on its own (not a playlist's),
+    // or -1. Songs refused because the list is full are counted into `skipped` when given.
+    int32_t AddHandedPath(const char* path, int32_t* skipped = nullptr);
     PluginSlot* CurrentSlot() const;
+    // The title `slot` reports for its open song, in UTF-8; empty when it has none.
+    std::string SongTitle(const PluginSlot& slot) const;
+    // Tells the playlist window, on the user-interface thread, that the playing song changed.
+    void NotifySongChanged();
     // PlayCurrent's work. `following`: the song before has played to its end, and this one
     // follows its queued blocks (no "Loading...", the title waits until it is heard).
     int StartCurrent(bool following, bool paused = false);
@@ -298,9 +344,8 @@ private:
     // The title scrolls in anew from `titleText`.
     void RestartTitle();
     int32_t FindClaimingSlot(const char* path) const;  // -1 when no slot claims the path
-    // A song handed over singly (dropped, or sent by another instance) plays at once when it is
-    // the only one.
-    void PlayIfOnlySong();
+    // Plays entry `first` (-1: nothing) when no song plays, or at once with Immediate Play.
+    void StartAddedSong(int32_t first);
     // Moves `step` entries through the playlist and plays there, or shows the empty-list
     // message or `endText` when there is nowhere to go.
     void StepSong(int32_t step, const char* endText);

@@ -12,13 +12,19 @@
 #include <string>
 #include <vector>
 
+#include "app/FolderSongs.h"
 #include "app/OpenFilter.h"
 #include "app/PlayerApp.h"
 #include "app/PluginPath.h"
 #include "playback/PluginSlot.h"
+#include "settings/Settings.h"
 #include "playlist/FileDialogs.h"
+#include "playlist/FolderWalk.h"
 #include "playlist/PlaylistFile.h"
+#include "playlist/PlaylistPaths.h"
+#include "playlist/Utf8Text.h"
 #include "playlist/WideText.h"
+#include "text/AsciiFold.h"
 
 namespace {
 
@@ -37,7 +43,41 @@ constexpr int32_t kGlyphAdvance = 12;
 // No plug-in's extension list is read beyond this many bytes.
 constexpr size_t kExtensionListLimit = 4096;
 
+// A plug-in that finds no title in the song reports its file name without the extension: that
+// is no title, and the row keeps showing the file's whole name.
+bool IsFileNameTitle(const std::string& title, const char* path)
+{
+    const std::string_view name = FileNameOf(path != nullptr ? path : "");
+    const size_t dot = name.rfind('.');
+    return title == name.substr(0, dot == std::string_view::npos || dot == 0 ? name.size() : dot);
+}
+
 }  // namespace
+
+std::string PlayerApp::SongTitle(const PluginSlot& slot) const
+{
+    char title[kPathChars];
+    if (slot.CopyTitle(title, kPathChars) == nullptr)
+        return std::string();
+    return slot.TitlesInUtf8() ? ValidUtf8(title) : Utf8FromCodePage(title);
+}
+
+void PlayerApp::NotifySongChanged()
+{
+    // The paint thread starts songs too: the playlist window hears of it on its own thread.
+    const HWND w = window.load();
+    if (w != nullptr && !songChangePosted.exchange(true))
+        if (!PostMessageA(w, kSongChangedMessage, 0, 0))
+            songChangePosted = false;
+}
+
+int32_t PlayerApp::PlayingIndex() const
+{
+    // While a song that ended is still heard, the next one is already current.
+    if (!songLoaded)
+        return -1;
+    return heard.active ? heard.index : currentIndex;
+}
 
 PluginSlot* PlayerApp::CurrentSlot() const
 {
@@ -54,13 +94,13 @@ int32_t PlayerApp::FindClaimingSlot(const char* path) const
     return -1;
 }
 
-int PlayerApp::AddToPlaylist(const char* path)
+int PlayerApp::AddToPlaylist(const char* path, const char* title)
 {
     PlaybackGuard guard(playback);
     // Beyond the bound a saved list could not be read back whole.
     if (path == nullptr || FindClaimingSlot(path) < 0 || playlist.count >= kMaxPlaylistEntries)
         return 0;
-    if (!playlist.Append(path))
+    if (!playlist.Append(path, title))
         return 0;
     if (playlist.count == 1)
         currentIndex = 0;
@@ -143,13 +183,21 @@ int PlayerApp::StartCurrent(bool following, bool paused)
     songLoaded = 1;
     if (paused)
         PauseSong();  // the controls show it: the play button up, the pause control lit
+    // The row keeps the title in any script; the main window's font draws its ASCII folding.
+    const std::string title = SongTitle(*slot);
+    if (!title.empty() && !IsFileNameTitle(title, entry->filePath.text))
+        entry->title.Assign(title.c_str());
+    std::string drawn;
+    AppendFoldedUtf8(title.data(), title.size(), kPathChars - 1, drawn);
     // A song without a title of its own keeps the one before.
     if (heard.active) {
         std::memcpy(heard.nextTitle, titleText, sizeof heard.nextTitle);
-        slot->CopyTitle(heard.nextTitle, kPathChars);
+        if (!title.empty())
+            std::memcpy(heard.nextTitle, drawn.c_str(), drawn.size() + 1);
         return opened;
     }
-    slot->CopyTitle(titleText, kPathChars);
+    if (!title.empty())
+        std::memcpy(titleText, drawn.c_str(), drawn.size() + 1);
     RestartTitle();
     return opened;
 }
@@ -158,6 +206,8 @@ void PlayerApp::RestartTitle()
 {
     InterlockedExchange(&titleScroll, kTitleRestart);
     titleWidth = kGlyphAdvance * static_cast<int32_t>(std::strlen(titleText));
+    // The song heard now changed: its row takes the mark.
+    NotifySongChanged();
 }
 
 int PlayerApp::StopSlot(PluginSlot* slot, bool keepTail)
@@ -189,6 +239,8 @@ int PlayerApp::HaltSong()
     PlaybackGuard guard(playback);
     heard = HeardSong();
     progressAngle = kProgressTop;
+    if (songLoaded)
+        NotifySongChanged();
     songLoaded = 0;
     if (playButton.IsOn())
         ToggleButton(playButton);
@@ -273,13 +325,18 @@ int32_t PlayerApp::CurrentLength()
     return slot != nullptr ? slot->GetLength() : -1;
 }
 
-void PlayerApp::PlayIfOnlySong()
+void PlayerApp::StartAddedSong(int32_t first)
 {
-    PlaybackGuard guard(playback);
-    if (playlist.count != 1)
+    if (first < 0)
         return;
-    if (IsSongPlaying())
-        HaltSong();
+    PlaybackGuard guard(playback);
+    // Appended while another song plays, it waits its turn, unless Immediate Play is ticked.
+    if (songLoaded && gSettings.immediatePlay != 1)
+        return;
+    if (first >= playlist.count)
+        return;
+    currentIndex = first;
+    HaltSong();
     PlayCurrent();
 }
 
@@ -300,66 +357,94 @@ void PlayerApp::OpenMediaDialog()
         WideFromUtf8(filterUtf8.data(), static_cast<int>(filterUtf8.size()));
 
     // The dialog runs its own message loop: no lock is held while the user chooses.
-    const std::string chosen = AskFileName(nullptr, filter.c_str(), L"Open Corvane Media",
-                                           OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, false);
-    if (chosen.empty())
-        return;
-
-    PlaybackGuard guard(playback);
-    const int32_t slotIndex = FindClaimingSlot(chosen.c_str());
-    if (slotIndex < 0)
-        return;
-    // Only the player's idea of the current plug-in moves while nothing plays on it.
-    if (!songLoaded)
-        currentPlugin = slotIndex;
-    AddToPlaylist(chosen.c_str());
+    const std::vector<std::string> chosen =
+        AskFileNames(nullptr, filter.c_str(), L"Open Corvane Media",
+                     OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
+    int32_t first = -1;
+    {
+        PlaybackGuard guard(playback);
+        for (const std::string& path : chosen) {
+            const int32_t slotIndex = FindClaimingSlot(path.c_str());
+            if (slotIndex < 0)
+                continue;
+            // Only the player's idea of the current plug-in moves while nothing plays on it.
+            if (!songLoaded)
+                currentPlugin = slotIndex;
+            if (AddToPlaylist(path.c_str()) && first < 0)
+                first = playlist.count - 1;
+        }
+    }
+    // Without Immediate Play the chosen songs join the end of the list without playing.
+    if (gSettings.immediatePlay == 1)
+        StartAddedSong(first);
 }
 
-int32_t PlayerApp::AddHandedPath(const char* path)
+int32_t PlayerApp::AddHandedPath(const char* path, int32_t* skipped)
 {
-    // A playlist's songs join the list as LOAD adds them: none of them starts on its own.
+    // A playlist's songs join the list as LOAD adds them: none of them starts on its own. Its
+    // file is read and its entries looked up on disk before the playback lock is taken.
     if (PlaylistFormatOf(path) != PlaylistFormat::none) {
         AddPlaylistFile(path);
-        return 0;
+        return -1;
     }
-    return AddToPlaylist(path);
+    std::vector<std::string> songs;
+    std::string named = path;
+    if (IsFolderPath(named)) {
+        // A whole folder is walked before the lock is taken: a large tree, or a slow share,
+        // must not hold up the paint thread.
+        while (named.size() > 1 && (named.back() == '\\' || named.back() == '/'))
+            named.pop_back();
+        DiskFolders disk;
+        songs = WalkFolder(disk, named, [this](const std::string& song) {
+                    return FindClaimingSlot(song.c_str()) >= 0;
+                }).songs;
+    } else {
+        songs.push_back(std::move(named));
+    }
+    PlaybackGuard guard(playback);
+    int32_t first = -1;
+    for (const std::string& song : songs) {
+        if (AddToPlaylist(song.c_str())) {
+            if (first < 0)
+                first = playlist.count - 1;
+        } else if (skipped != nullptr && playlist.count >= kMaxPlaylistEntries) {
+            // Beyond the bound a saved list could not be read back whole.
+            ++*skipped;
+        }
+    }
+    return first;
 }
 
-int32_t PlayerApp::RefusedForRoom(const char* path)
+void PlayerApp::AddHandedPaths(const std::vector<std::string>& paths)
 {
-    // A playlist tells its own count; a song no plug-in claims is refused without a word.
-    PlaybackGuard guard(playback);
-    return playlist.count >= kMaxPlaylistEntries && PlaylistFormatOf(path) == PlaylistFormat::none
-               ? 1
-               : 0;
+    // No lock is held between the paths: each takes it only to append what it found.
+    int32_t first = -1;
+    int32_t skipped = 0;
+    for (const std::string& path : paths) {
+        const int32_t added = AddHandedPath(path.c_str(), &skipped);
+        if (first < 0)
+            first = added;
+    }
+    ShowSkipped(skipped);
+    StartAddedSong(first);
 }
 
 void PlayerApp::DropFiles(HDROP drop)
 {
     const UINT fileCount = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    {
-        PlaybackGuard guard(playback);
-        int added = 0;
-        int32_t skipped = 0;
-        for (UINT i = 0; i < fileCount; ++i) {
-            // Asked for its length first: any name arrives whole, however long.
-            const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-            if (length == 0)
-                continue;
-            std::wstring path(length + 1, L'\0');
-            if (DragQueryFileW(drop, i, &path[0], length + 1) != length)
-                continue;
-            path.resize(length);
-            const std::string utf8 = Utf8FromWide(path.c_str());
-            const int32_t one = AddHandedPath(utf8.c_str());
-            added += one;
-            if (!one)
-                skipped += RefusedForRoom(utf8.c_str());
-        }
-        ShowSkipped(skipped);
-        // A drop that added nothing (a folder, a text file) leaves the playing song alone.
-        if (added > 0)
-            PlayIfOnlySong();
+    std::vector<std::string> paths;
+    for (UINT i = 0; i < fileCount; ++i) {
+        // Asked for its length first: any name arrives whole, however long.
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        if (length == 0)
+            continue;
+        std::wstring path(length + 1, L'\0');
+        if (DragQueryFileW(drop, i, &path[0], length + 1) != length)
+            continue;
+        path.resize(length);
+        paths.push_back(Utf8FromWide(path.c_str()));
     }
     DragFinish(drop);
+    // A drop that added no song (a text file, an empty folder) leaves the playing song alone.
+    AddHandedPaths(paths);
 }

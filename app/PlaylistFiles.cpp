@@ -10,6 +10,7 @@
 #include "app/PlayerApp.h"
 #include "playback/PluginSlot.h"
 #include "playlist/PlaylistFile.h"
+#include "playlist/PlaylistPaths.h"
 #include "playlist/RememberedEntry.h"
 #include "playlist/WideText.h"
 
@@ -93,7 +94,10 @@ PlayerApp::AddedEntries PlayerApp::AppendPlaylist(const std::string& bytes, cons
     for (size_t i = 0; i < contents.entries.size(); ++i) {
         const std::string& song = contents.entries[i].path;
         // The checks a single dropped song gets, and the file must be there.
-        if (!present[i] || !AddToPlaylist(song.c_str())) {
+        // A title that is only the file's name (as an untitled entry is saved) is no title.
+        const std::string& title = contents.entries[i].title;
+        const bool titled = !title.empty() && title != FileNameOf(song);
+        if (!present[i] || !AddToPlaylist(song.c_str(), titled ? title.c_str() : nullptr)) {
             ++result.skipped;
             continue;
         }
@@ -142,12 +146,11 @@ std::string PlayerApp::PlaylistText(const char* path)
     for (const PlayListNode* node = playlist.head; node != nullptr; node = node->next, ++index) {
         PlaylistEntry entry;
         entry.path = node->filePath.text != nullptr ? node->filePath.text : "";
-        // The plug-in's info describes the song it plays, and no other entry.
+        if (node->title.length > 0)
+            entry.title = node->title.text;
+        // The plug-in's length describes the song it plays, and no other entry.
         PluginSlot* slot = CurrentSlot();
-        char title[kPathChars];
-        if (index == currentIndex && songLoaded && slot != nullptr &&
-            slot->CopyTitle(title, kPathChars) != nullptr) {
-            entry.title = Utf8FromCodePage(title);
+        if (index == currentIndex && songLoaded && slot != nullptr) {
             const int32_t millis = slot->GetLength();
             entry.seconds = millis > 0 ? millis / 1000 : -1;
         }

@@ -26,6 +26,9 @@ public:
     // 1 when this process is to be the player (it now holds the mutex); 0 when `arguments`
     // (UTF-8, possibly empty) went to the running player, or no player answered in time.
     int ClaimOrHandOver(const char* arguments);
+    // For a start that opens a player of its own whatever runs ("Multiple Instances"): 1 when
+    // it is the first player (it now holds the mutex), 0 when another player holds it.
+    int TryClaim();
     // The player's window takes songs from now on.
     void MarkReady();
     // The player's window goes: starts from now on wait for the next player.

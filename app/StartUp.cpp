@@ -23,14 +23,22 @@ PlayerApp::~PlayerApp()
 
 int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
 {
-    ShowAboutWindow(nullptr);
+    ShowSplashWindow();
     gSettings.ReadSettings(kSettingsFileName);
     audio.output = {gSettings.outputBufferBytes, gSettings.outputBufferCount,
                     gSettings.outputDevice};
 
-    // The running instance takes the song; this one ends without a window.
-    if (!singleInstance.ClaimOrHandOver(commandLine))
-        return 0;
+    if (gSettings.multipleInstances == 1) {
+        // A player of its own whatever runs; only the first keeps the files.
+        ownsRememberedList = singleInstance.TryClaim();
+    } else {
+        // The running instance takes the song; this one ends without a window.
+        if (!singleInstance.ClaimOrHandOver(commandLine))
+            return 0;
+        ownsRememberedList = 1;
+    }
+    if (ownsRememberedList)
+        places.Read(kSettingsFileName);
 
     LoadSkin(programInstance);
 
@@ -43,8 +51,11 @@ int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
     windowClass.lpszClassName = kMainWindowClass;
     RegisterClassA(&windowClass);
 
+    // Where it was left, moved back onto a monitor if that place is off every one now.
+    const POINT at = places.main.known ? OnScreenPlace(places.main, windowWidth, windowHeight)
+                                       : POINT{0, 0};
     const HWND w = CreateWindowExA(WS_EX_ACCEPTFILES, kMainWindowClass, kMainWindowTitle,
-                                   WS_POPUP | WS_SYSMENU, 0, 0, windowWidth, windowHeight,
+                                   WS_POPUP | WS_SYSMENU, at.x, at.y, windowWidth, windowHeight,
                                    nullptr, nullptr, programInstance, nullptr);
     if (w == nullptr)
         return 0;
@@ -57,27 +68,33 @@ int PlayerApp::StartUp(HINSTANCE programInstance, const char* commandLine)
     ShowWindow(w, SW_SHOW);
     UpdateWindow(w);
 
-    // Only the instance with a window keeps the list: one that handed its song over has
-    // returned above without touching the file.
-    RecallPlaylist();
-    ownsRememberedList = 1;
+    // Other starts may hand their songs over from now on, however long the recall takes: they
+    // are taken once the message loop runs, after this start's own.
+    singleInstance.MarkReady();
+    // Only the first player keeps the list: one that handed its song over has returned above
+    // without touching the file, and another of "Multiple Instances" starts empty.
+    if (ownsRememberedList)
+        RecallPlaylist();
 
     char path[kPathChars];
     if (commandLine[0] == '\0') {
         // Nothing handed over: the song and place the last run ended at, paused.
-        RestorePlace();
+        if (ownsRememberedList)
+            RestorePlace();
     } else if (PathFromHandedText(commandLine, std::strlen(commandLine), path)) {
+        // Read without the playback lock (a folder, a playlist); the song of the command line
+        // plays, not the remembered current entry.
+        const int32_t first = AddHandedPath(path);
         PlaybackGuard guard(playback);
-        // The song of the command line plays, not the remembered current entry.
-        if (AddHandedPath(path)) {
-            currentIndex = playlist.count - 1;
+        if (first >= 0) {
+            currentIndex = first;
             PlayCurrent();
         } else if (playlist.count == 0) {
             PlayCurrent();  // says that there is no song
         }
     }
-    // Songs of other starts come from now on, after this one's own.
-    singleInstance.MarkReady();
+    if (places.playlistOpen)
+        ShowPlaylistWindow();
     return 1;
 }
 

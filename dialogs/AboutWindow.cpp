@@ -18,6 +18,9 @@ namespace {
 constexpr int kAboutWidth = 403;
 constexpr int kAboutHeight = 418;
 constexpr int kSkinCopyWidth = 404;
+// The splash goes by itself after this long, unless a click or a key closes it first.
+constexpr UINT_PTR kSplashTimer = 1;
+constexpr UINT kSplashMs = 2000;
 
 // Sample points of the region map (bitmap 148): the background at the corner, the text area
 // and the badge, each painted in a colour of its own.
@@ -30,6 +33,7 @@ constexpr POINT kBadgeSample = {310, 350};
 // so stops the scroller before the surface it copies from goes away.
 struct AboutState {
     HWND window = nullptr;  // the About window, or null; destroyed by a key, its owner or exit
+    bool splash = false;    // shown at start-up: a click closes it, and so does its timer
     int32_t textHeight = 0;
     OwnedRegion aboutShape;     // the outline, for hit tests (the window owns its own copy)
     OwnedRegion creditsRegion;  // the text area; the scroller clips to it
@@ -104,6 +108,7 @@ void OnDestroy()
     }
     gAboutSkin.Release();
     about.window = nullptr;
+    about.splash = false;
 }
 
 LRESULT CALLBACK AboutWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -122,8 +127,15 @@ LRESULT CALLBACK AboutWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_CHAR:
         SendMessageA(window, WM_CLOSE, 0, 0);
         return 0;
+    case WM_TIMER:
+        if (wParam == kSplashTimer)
+            SendMessageA(window, WM_CLOSE, 0, 0);
+        return 0;
     case WM_LBUTTONDOWN:
-        OnLButtonDown(window, x, y);
+        if (About().splash)
+            SendMessageA(window, WM_CLOSE, 0, 0);
+        else
+            OnLButtonDown(window, x, y);
         return 0;
     case WM_MOUSEMOVE:
         gAboutDragger.DragTo(x, y, window);
@@ -143,6 +155,26 @@ LRESULT CALLBACK AboutWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 void ShowAboutWindow(HWND owner)
 {
+    ShowAboutWindowAt(owner, POINT{0, 0});
+}
+
+void ShowSplashWindow()
+{
+    RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const POINT centred = {work.left + (work.right - work.left - kAboutWidth) / 2,
+                           work.top + (work.bottom - work.top - kAboutHeight) / 2};
+    AboutState& about = About();
+    const bool fresh = about.window == nullptr;
+    ShowAboutWindowAt(nullptr, centred);
+    if (fresh && about.window != nullptr) {
+        about.splash = true;
+        SetTimer(about.window, kSplashTimer, kSplashMs, nullptr);
+    }
+}
+
+void ShowAboutWindowAt(HWND owner, POINT topLeft)
+{
     AboutState& about = About();
     if (about.window == nullptr) {
         const HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -154,7 +186,8 @@ void ShowAboutWindow(HWND owner)
         windowClass.lpszClassName = kAboutWindowClass;
         RegisterClassA(&windowClass);  // fails harmlessly when an earlier window registered it
         about.window = CreateWindowExA(WS_EX_TOPMOST, kAboutWindowClass, kAboutWindowTitle,
-                                       WS_POPUP, 0, 0, kAboutWidth, kAboutHeight, owner, nullptr,
+                                       WS_POPUP, topLeft.x, topLeft.y, kAboutWidth, kAboutHeight,
+                                       owner, nullptr,
                                        instance, nullptr);
     }
     if (about.window != nullptr && !(GetWindowLongA(about.window, GWL_STYLE) & WS_VISIBLE))

@@ -52,6 +52,8 @@ INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
             gSettings.*box.flag =
                 SendDlgItemMessageA(page, box.controlId, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
         }
+        // Stored at once: a second start reads "Multiple Instances" from the file.
+        gSettings.WriteSettings(kSettingsFileName);
         return 0;
     default:
         return 0;

@@ -52,6 +52,9 @@ int32_t PluginSlot::Load(const char* fileName)
     record.HostAudioOpen = HostAudioOpen;
     record.HostAudioWrite = HostAudioWrite;
     record.HostAudioClose = HostAudioClose;
+    // Titles in any script: a plug-in that knows the flag answers in UTF-8, one that does not
+    // never reads it.
+    record.reserved20 = kHostFlagUtf8Titles;
     initialise(&record);
 
     // A plug-in that describes nothing keeps a zero description: no extensions, no flags.
@@ -77,6 +80,14 @@ char* PluginSlot::CopyTitle(char* destination, int32_t maxLength) const
         destination[i] = info.title[i];
     destination[i] = '\0';
     return destination;
+}
+
+int32_t PluginSlot::TitlesInUtf8() const
+{
+    return loaded && (description.flags & kPluginFlagUtf8Titles) &&
+                   (record.reserved20 & kHostFlagUtf8Titles)
+               ? 1
+               : 0;
 }
 
 int32_t PluginSlot::OpenFile(const char* path)

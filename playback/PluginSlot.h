@@ -39,6 +39,9 @@ public:
     // The song's title, at most `maxLength` characters with the terminating zero, when the
     // info fetched at Start is valid and has one; else null and nothing copied.
     char* CopyTitle(char* destination, int32_t maxLength) const;
+    // 1 when the titles CopyTitle gives are UTF-8 (the plug-in answered the host's
+    // kHostFlagUtf8Titles with kPluginFlagUtf8Titles); 0 when they are in the system code page.
+    int32_t TitlesInUtf8() const;
 
     int32_t OpenFile(const char* path);
     // Starts playback and fetches the song's info; `infoValid` tells whether that succeeded.

@@ -13,6 +13,8 @@ namespace {
 // row per mouse move.
 constexpr int32_t kAutoScrollMargin = 20;
 constexpr int32_t kDropLineWidth = 4;
+// The playing row's bar at the right end of its row, pixels.
+constexpr int32_t kMarkBarWidth = 6;
 
 bool RectInside(const RECT& inner, const RECT& outer)
 {
@@ -118,6 +120,16 @@ int32_t CorvaneListCtrl::DrawItem(const DRAWITEMSTRUCT* item)
             FillRect(dc, &row, normalBrush.Get());
         }
     }
+    const bool marked = static_cast<int32_t>(item->itemID) == markedRow;
+    if (marked) {
+        if (!(item->itemState & ODS_SELECTED))
+            SetTextColor(dc, markedColour);
+        GdiObject<HBRUSH> bar(CreateSolidBrush(markedColour));
+        RECT end = row;
+        end.left = row.right > kMarkBarWidth ? row.right - kMarkBarWidth : row.left;
+        FillRect(dc, &end, bar.Get());
+        row.right = end.left;
+    }
     SelectedObject selectedFont(dc, font.Get());
     if (GetWideText(static_cast<int32_t>(item->itemID)) != LB_ERR)
         // No prefix: an ampersand in a file name is a character, not an underline.
@@ -166,6 +178,39 @@ LRESULT CorvaneListCtrl::AddString(const char* text)
 {
     const std::wstring wide = WideFromUtf8(text);
     return SendMessageW(hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+LRESULT CorvaneListCtrl::SetRowText(int32_t index, const char* text)
+{
+    if (index < 0 || index >= GetCount())
+        return LB_ERR;
+    const LRESULT selected = GetCurSel();
+    const LRESULT top = GetTopIndex();
+    const std::wstring wide = WideFromUtf8(text);
+    SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0);
+    DeleteString(index);
+    const LRESULT result = InsertWide(index, wide.c_str());
+    if (selected == index)
+        SetCurSel(index);
+    SetTopIndex(static_cast<int32_t>(top));
+    SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
+    RECT box;
+    if (GetItemRect(index, &box) != LB_ERR)
+        InvalidateRect(hwnd, &box, TRUE);
+    return result;
+}
+
+void CorvaneListCtrl::SetMarkedRow(int32_t row)
+{
+    if (row == markedRow)
+        return;
+    const int32_t previous = markedRow;
+    markedRow = row;
+    for (const int32_t changed : {previous, row}) {
+        RECT box;
+        if (changed >= 0 && hwnd != nullptr && GetItemRect(changed, &box) != LB_ERR)
+            InvalidateRect(hwnd, &box, TRUE);
+    }
 }
 
 LRESULT CorvaneListCtrl::DeleteString(int32_t index)

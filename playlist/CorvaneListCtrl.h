@@ -2,7 +2,8 @@
 // with strings and subclassed. Rows look printed on the owner's skin, the shape follows a
 // region, and the mouse selects, deselects and drags rows to new places with an XOR drop line.
 //
-// The control knows nothing about playlists. It tells its owner what happened:
+// One row may be marked as the playing one. The control knows nothing about playlists. It tells
+// its owner what happened:
 //   WM_COMMAND LBN_SELCHANGE  a press selected a row, or a click deselected the selected one;
 //   WM_COMMAND LBN_DBLCLK     a row was double-clicked, or the space bar typed;
 //   WM_COMMAND LBN_ERRSPACE   a drag lost its row because the list box refused to insert it
@@ -46,6 +47,8 @@ public:
     COLORREF normalTextColour = RGB(0x00, 0xFF, 0x00);
     COLORREF selectedBackColour = RGB(0x00, 0x9C, 0xD6);
     COLORREF selectedTextColour = RGB(0x00, 0x00, 0x00);
+    COLORREF markedColour = RGB(0xFF, 0xD0, 0x00);  // the marked row's text and its bar
+    int32_t markedRow = -1;              // the row drawn as playing, -1 for none
     int32_t itemHeight = 16;
     HWND hwnd = nullptr;                 // the control's window; destroyed with its owner
 
@@ -81,6 +84,11 @@ public:
     LRESULT ResetContent();
     // Row `index` in UTF-8; LB_ERR when there is no such row.
     LRESULT GetText(int32_t index, std::string& text);
+    // Replaces row `index`'s text, keeping the selection; LB_ERR when there is no such row.
+    LRESULT SetRowText(int32_t index, const char* text);
+    // Marks row `row` as the playing one (its text in markedColour and a bar of that colour at
+    // its right end); -1 marks none. Repaints the rows whose mark changed.
+    void SetMarkedRow(int32_t row);
 
 private:
     static LRESULT CALLBACK ListCtrlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -2,13 +2,39 @@
 
 #include <new>
 
-int PlayList::Append(const char* path)
+#include "playlist/PlaylistPaths.h"
+
+std::string_view RowNameOf(const PlayListNode& node)
+{
+    if (node.title.length > 0)
+        return std::string_view(node.title.text, static_cast<size_t>(node.title.length));
+    return node.filePath.text != nullptr ? FileNameOf(node.filePath.text) : std::string_view();
+}
+
+int32_t IndexAfterRemoval(int32_t index, int32_t removed)
+{
+    return removed >= 0 && removed < index ? index - 1 : index;
+}
+
+int32_t IndexAfterMove(int32_t index, int32_t from, int32_t to)
+{
+    if (from == index)
+        return to;
+    if (from < index && to >= index)
+        return index - 1;
+    if (from > index && to <= index)
+        return index + 1;
+    return index;
+}
+
+int PlayList::Append(const char* path, const char* title)
 {
     // Both allocations happen before the list is touched, so a failure leaves it as it was.
     PlayListNode* node = new (std::nothrow) PlayListNode;
     if (node == nullptr)
         return 0;
-    if (!node->filePath.Assign(path)) {
+    if (!node->filePath.Assign(path) ||
+        (title != nullptr && title[0] != '\0' && !node->title.Assign(title))) {
         delete node;
         return 0;
     }
@@ -93,6 +119,7 @@ void PlayList::MoveEntry(int32_t from, int32_t to)
     if (moved == nullptr)
         return;
     moved->filePath.TakeFrom(source->filePath);
+    moved->title.TakeFrom(source->title);
     Unlink(source);
     delete source;
     if (to < from)

@@ -1,11 +1,13 @@
 // The ordered list of song paths that the player works through and the playlist window edits.
 //
-// A doubly linked list whose entries hold nothing but the path as it was handed in. Positions
-// are plain 0-based indexes, found by walking from the head; nothing caches them, so the
-// player's current index keeps its number (not its entry) when entries move or go.
+// A doubly linked list whose entries hold the path as it was handed in and, once known, the
+// song's title. Positions are plain 0-based indexes, found by walking from the head; nothing
+// caches them. Whoever keeps an index into the list (the player's current entry) moves it with
+// IndexAfterRemoval and IndexAfterMove, so that it keeps designating its entry.
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "playlist/OwnedString.h"
 
@@ -13,7 +15,18 @@ struct PlayListNode {
     PlayListNode* next = nullptr;
     PlayListNode* prev = nullptr;
     OwnedString filePath;
+    OwnedString title;  // UTF-8 "Artist - Title"; empty until a playlist file or the plug-in gave it
 };
+
+// The name a row shows for the entry: its title when known, else the file's name and extension.
+std::string_view RowNameOf(const PlayListNode& node);
+
+// Where an index that designated an entry stands after entry `removed` went: one lower when the
+// removed entry lay before it, unchanged otherwise (the removed entry itself: the number now
+// designates the entry that followed it).
+int32_t IndexAfterRemoval(int32_t index, int32_t removed);
+// Where an index that designated an entry stands after MoveEntry(from, to).
+int32_t IndexAfterMove(int32_t index, int32_t from, int32_t to);
 
 class PlayList {
 public:
@@ -28,9 +41,9 @@ public:
     PlayList(const PlayList&) = delete;
     PlayList& operator=(const PlayList&) = delete;
 
-    // Adds a copy of `path` at the end. Returns 0 and leaves the list unchanged when memory for
-    // the entry cannot be had.
-    int Append(const char* path);
+    // Adds a copy of `path` (and of `title`, when given and not empty) at the end. Returns 0 and
+    // leaves the list unchanged when memory for the entry cannot be had.
+    int Append(const char* path, const char* title = nullptr);
     // The entry at `index`, or null when the index is negative or not below `count`.
     PlayListNode* NodeAt(int32_t index) const;
     // Removes the entry at `index`; an index outside the list changes nothing.

@@ -47,7 +47,7 @@ const PlayListNode* NodeIn(const std::vector<PlayListNode*>& nodes, int32_t inde
 
 std::string_view NameOf(const PlayListNode* node)
 {
-    return node->filePath.text != nullptr ? FileNameOf(node->filePath.text) : std::string_view();
+    return RowNameOf(*node);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 class PlayList;
 
-// By the name a row shows (the file's name and extension), in natural order.
+// By the name a row shows (its title, else the file's name and extension), in natural order.
 int32_t SortPlayList(PlayList& list, int32_t current);
 int32_t ReversePlayList(PlayList& list, int32_t current);
 

@@ -24,10 +24,10 @@ constexpr POINT kButtonSamples[kPlayListButtonCount] = {
     {360, 310}, {170, 290}, {119, 290}, {71, 288}, {329, 271}, {325, 238}};
 constexpr POINT kListSample = {219, 187};
 
-// A row shows the file's name and extension, without drive and directories.
-std::string RowTextOf(const char* path)
+// A row shows the song's title, or the file's name and extension without drive and directories.
+std::string RowTextOf(const PlayListNode& node)
 {
-    return std::string(FileNameOf(path).substr(0, kListTextChars - 1));
+    return std::string(RowNameOf(node).substr(0, kListTextChars - 1));
 }
 
 }  // namespace
@@ -136,6 +136,17 @@ int32_t PlayListWindow::IsShown() const
     return hwnd != nullptr && (GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE) ? 1 : 0;
 }
 
+int32_t PlayListWindow::Place(POINT& topLeft) const
+{
+    RECT frame;
+    if (hwnd != nullptr && GetWindowRect(hwnd, &frame)) {
+        topLeft = POINT{frame.left, frame.top};
+        return 1;
+    }
+    topLeft = lastPlace;
+    return placeKnown;
+}
+
 void PlayListWindow::PlaylistChanged()
 {
     if (IsShown())
@@ -159,20 +170,40 @@ void PlayListWindow::RefreshRows()
     // The walk holds the lock; the rows are added after it is given back, since adding them
     // sends messages.
     std::vector<std::string> rows;
+    int32_t playing = -1;
     {
         PlaybackHold guard(player);
         rows.reserve(static_cast<size_t>(playlist.count > 0 ? playlist.count : 0));
         for (const PlayListNode* node = playlist.head; node != nullptr; node = node->next)
             // An entry without text still gets its row, or every later row would be off by one.
-            rows.push_back(node->filePath.text != nullptr ? RowTextOf(node->filePath.text)
-                                                          : std::string());
+            rows.push_back(RowTextOf(*node));
+        playing = player.PlayingIndex();
     }
+    listCtrl.markedRow = playing;
     SendMessageA(listCtrl.hwnd, WM_SETREDRAW, FALSE, 0);
     listCtrl.ResetContent();
     for (const std::string& row : rows)
         listCtrl.AddString(row.c_str());
     SendMessageA(listCtrl.hwnd, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(listCtrl.hwnd, nullptr, TRUE);
+}
+
+void PlayListWindow::SongChanged()
+{
+    if (!IsShown())
+        return;
+    int32_t playing = -1;
+    std::string text;
+    {
+        PlaybackHold guard(player);
+        playing = player.PlayingIndex();
+        if (const PlayListNode* node = playlist.NodeAt(playing))
+            text = RowTextOf(*node);
+    }
+    std::string shown;
+    if (playing >= 0 && listCtrl.GetText(playing, shown) != LB_ERR && shown != text)
+        listCtrl.SetRowText(playing, text.c_str());
+    listCtrl.SetMarkedRow(playing);
 }
 
 void PlayListWindow::RebuildRows()
@@ -216,12 +247,16 @@ void PlayListWindow::RemoveSelected()
         // One step: the paint thread's end-of-song advance could otherwise move on to the very
         // entry between the check and the removal, which would then go while it plays.
         PlaybackHold guard(player);
-        if (selected == player.CurrentIndex())
+        const int32_t current = player.CurrentIndex();
+        if (selected == current)
             player.StopSong();
-        // currentIndex keeps its number: it now designates the entry that followed.
         playlist.RemoveAt(selected);
+        // The current entry keeps its song; when that was the removed one, the number now
+        // designates the entry that followed.
+        player.SetCurrentIndex(IndexAfterRemoval(current, selected));
     }
     listCtrl.DeleteString(selected);
+    SongChanged();
 }
 
 void PlayListWindow::ClearAll()
@@ -304,13 +339,21 @@ void PlayListWindow::MoveSelected(int32_t down)
     const int32_t target = selected + (down ? 1 : -1);
     if (selected < 0 || target < 0 || target >= listCtrl.GetCount())
         return;
-    {
-        // As a drag does: the current index keeps its number.
-        PlaybackHold guard(player);
-        playlist.MoveEntry(selected, target);
-    }
+    MoveEntry(selected, target);
     RebuildRows();
     listCtrl.SetCurSel(target);
+}
+
+void PlayListWindow::MoveEntry(int32_t from, int32_t to)
+{
+    {
+        PlaybackHold guard(player);
+        if (playlist.NodeAt(from) == nullptr || playlist.NodeAt(to) == nullptr)
+            return;
+        playlist.MoveEntry(from, to);
+        player.SetCurrentIndex(IndexAfterMove(player.CurrentIndex(), from, to));
+    }
+    SongChanged();
 }
 
 int32_t PlayListWindow::OnKey(WPARAM key)
@@ -381,11 +424,9 @@ LRESULT CALLBACK PlayListWindow::PlayListWndProc(HWND window, UINT message, WPAR
         // The player adds the paths, tells this window, and releases the drop.
         self->player.DropFiles(reinterpret_cast<HDROP>(wParam));
         break;
-    case kEntryMovedMessage: {
-        PlaybackHold guard(self->player);
-        self->playlist.MoveEntry(static_cast<int32_t>(wParam), static_cast<int32_t>(lParam));
+    case kEntryMovedMessage:
+        self->MoveEntry(static_cast<int32_t>(wParam), static_cast<int32_t>(lParam));
         return 0;
-    }
     case kListKeyMessage:
         return self->OnKey(wParam);
     case WM_APPCOMMAND:
@@ -397,6 +438,14 @@ LRESULT CALLBACK PlayListWindow::PlayListWndProc(HWND window, UINT message, WPAR
         self->rebuildPosted = 0;
         self->RebuildRows();
         return 0;
+    case WM_DESTROY: {
+        RECT frame;
+        if (GetWindowRect(window, &frame)) {
+            self->lastPlace = POINT{frame.left, frame.top};
+            self->placeKnown = 1;
+        }
+        break;
+    }
     case WM_NCDESTROY:
         // The list window went with this one; the object waits for the next ShowAt.
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);

@@ -54,13 +54,21 @@ public:
     int32_t ShowAt(HWND owner, POINT topLeft);
     // 1 while the window exists and is visible.
     int32_t IsShown() const;
+    // Where the window stands (screen coordinates), or stood when it was last closed; 0 when it
+    // has never been shown.
+    int32_t Place(POINT& topLeft) const;
     // The playlist changed outside this window (files dropped, a song from another instance,
     // the open dialog): a shown window rebuilds its rows, keeping the selection and the top row
     // where they still exist, as soon as the current message is handled. Called on the
     // user-interface thread.
     void PlaylistChanged();
 
-    // Rebuilds the rows from the playlist: one row per entry, its file name and extension.
+    // The song that plays changed, or learnt its title: the playing row shows the title and
+    // carries the mark. Called on the user-interface thread.
+    void SongChanged();
+
+    // Rebuilds the rows from the playlist: one row per entry, its title when known, else its
+    // file name and extension; the playing row is marked.
     void RefreshRows();
     // The commands of the buttons and of the list.
     void PlaySelected();
@@ -78,6 +86,8 @@ public:
     void Rearrange(int32_t button);
     // Ctrl+Up (`down` 0) and Ctrl+Down: the selected entry one row up or down.
     void MoveSelected(int32_t down);
+    // Moves entry `from` to `to` (a drag or a key); the current entry follows its song.
+    void MoveEntry(int32_t from, int32_t to);
     // Delete, Enter, Ctrl+Up and Ctrl+Down; Ctrl+O, Ctrl+L and the media keys go on to the
     // player. 1 when the key was one of them.
     int32_t OnKey(WPARAM key);
@@ -101,6 +111,8 @@ public:
     uint32_t shuffleSeed = 0;     // the next shuffle's seed; set from the clock when first used
     CorvaneListCtrl listCtrl;
     HWND hwnd = nullptr;          // the window while it exists
+    POINT lastPlace = {};         // its top-left corner when it was last destroyed
+    int32_t placeKnown = 0;       // lastPlace holds a place
 
 private:
     static LRESULT CALLBACK PlayListWndProc(HWND window, UINT message, WPARAM wParam,

@@ -20,9 +20,11 @@ public:
     virtual void UnlockPlayback() = 0;
     // The entry the player plays or would play next, 0-based; the caller holds the lock.
     virtual int32_t CurrentIndex() const = 0;
-    // Moves the current entry without touching the song: for a rearrangement of the whole list
-    // that took the playing entry elsewhere. The caller holds the lock.
+    // Moves the current entry without touching the song: for a rearrangement, a move or a
+    // removal that took the current entry elsewhere. The caller holds the lock.
     virtual void SetCurrentIndex(int32_t index) = 0;
+    // The entry whose song is open now, 0-based, or -1 when none is; the caller holds the lock.
+    virtual int32_t PlayingIndex() const = 0;
 
     // Plays entry `index`: 1 when it is in the list, else the song halts and the answer is 0.
     virtual int SelectEntry(int32_t index) = 0;

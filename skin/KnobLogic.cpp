@@ -49,6 +49,16 @@ int32_t GrabFactor(const SkinRect& bounds, int32_t x, int32_t y) {
     return ClampToInt32((halfWidth > halfHeight ? halfWidth : halfHeight) - distance);
 }
 
+int32_t PointerAngle(SkinPoint centre, int32_t x, int32_t y) {
+    const double dx = static_cast<int16_t>(x) - static_cast<double>(centre.x);
+    const double dy = static_cast<int16_t>(y) - static_cast<double>(centre.y);
+    if (dx * dx + dy * dy < static_cast<double>(kRealisticDeadZone) * kRealisticDeadZone)
+        return -1;
+    const double tenths = std::atan2(dy, dx) / kRadiansPerTenthDegree;
+    const int32_t angle = static_cast<int32_t>(std::lround(tenths));
+    return (angle % 3600 + 3600) % 3600;
+}
+
 KnobStep KnobPress(ButtonLogic& button, KnobFields& knob, bool inside, int32_t x, int32_t y) {
     // A drag whose release went to another window (the capture was taken away) is still in
     // progress, with the cursor hidden once. Hiding it again would leave the platform's count
@@ -60,8 +70,11 @@ KnobStep KnobPress(ButtonLogic& button, KnobFields& knob, bool inside, int32_t x
     step.result = 1;
     step.capture = pressed.capture;
     step.redraw = pressed.redraw;
-    step.hideCursor = !alreadyHidden;
+    // A realistic knob leaves the cursor alone. (The owner changes `realistic` only between
+    // drags, so the release shows the cursor exactly when the press hid it.)
+    step.hideCursor = !alreadyHidden && !knob.realistic;
     knob.grab = GrabFactor(button.bounds, x, y);
+    knob.pointerAngle = PointerAngle(KnobCentre(button.bounds), x, y);
     return step;
 }
 
@@ -76,11 +89,25 @@ KnobStep KnobDrag(ButtonLogic& button, KnobFields& knob, int32_t x, int32_t y) {
     // Positions come from the platform as the low 16 bits of a message parameter: a pointer
     // above or left of the window arrives as a large 16-bit number that means a negative one.
     const SkinPoint centre = KnobCentre(button.bounds);
-    const int32_t rise = static_cast<int16_t>(centre.y) - static_cast<int16_t>(y);
     const double range = static_cast<double>(knob.maxValue) - static_cast<double>(knob.minValue);
-    const int32_t delta = TruncateToInt32(rise * range * knob.grab * kDragScale);
+    int32_t delta = 0;
+    if (knob.realistic) {
+        // The turn since the last movement, the short way round; the cursor stays where it is.
+        const int32_t angle = PointerAngle(centre, x, y);
+        if (angle >= 0 && knob.pointerAngle >= 0) {
+            int32_t turn = angle - knob.pointerAngle;
+            if (turn > 1800) turn -= 3600;
+            if (turn < -1800) turn += 3600;
+            const double span = std::fabs(static_cast<double>(knob.endAngle) - knob.startAngle);
+            if (span > 0) delta = TruncateToInt32(turn * range / span);
+        }
+        if (angle >= 0) knob.pointerAngle = angle;
+    } else {
+        const int32_t rise = static_cast<int16_t>(centre.y) - static_cast<int16_t>(y);
+        delta = TruncateToInt32(rise * range * knob.grab * kDragScale);
+    }
 
-    if (x != centre.x || y != centre.y) {
+    if (!knob.realistic && (x != centre.x || y != centre.y)) {
         // The platform then reports a movement to the centre, which turns the knob by 0.
         step.recentre = true;
         step.centre = centre;
@@ -100,10 +127,10 @@ KnobStep KnobDrag(ButtonLogic& button, KnobFields& knob, int32_t x, int32_t y) {
     return step;
 }
 
-KnobStep KnobRelease(ButtonLogic& button) {
+KnobStep KnobRelease(ButtonLogic& button, const KnobFields& knob) {
     KnobStep step;
     if (!button.tracking) return step;
-    step.showCursor = true;
+    step.showCursor = !knob.realistic;
     step.releaseCapture = true;
     button.tracking = 0;
     button.state = button.isToggle && button.savedState == 0 ? 1 : 0;

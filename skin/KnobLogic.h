@@ -8,6 +8,12 @@
 // While a knob is dragged the cursor is hidden and pinned to the knob's centre, so every mouse
 // movement is measured from the centre: moving up by d pixels turns the knob by
 // d x (maxValue - minValue) x grab / 2000 towards maxValue, and the knob can turn without limit.
+//
+// A "realistic" knob instead follows the pointer's angle around its centre, as a real knob turns
+// under a finger: the cursor stays visible and free, and turning the pointer by an angle d turns
+// the knob by d over the knob's own angle range (a full turn of the seek knob is its whole
+// range). Points within kRealisticDeadZone pixels of the centre turn nothing, since
+// their angle is all noise.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +36,15 @@ struct KnobFields {
     int32_t endAngle = 0;    // angle of maxValue
     int32_t startAngle = 0;  // angle of minValue
     int32_t moveCounter = 0; // drag movements modulo the frame count
+    int32_t realistic = 0;   // 1: follow the pointer's angle (taken at the press)
+    int32_t pointerAngle = -1;  // realistic drags: the pointer's last angle, -1 for none yet
 };
+
+inline constexpr int32_t kRealisticDeadZone = 3;
+
+// The angle of (x, y) around `centre` in tenths of a degree, 0 to 3599 (clockwise on the
+// screen), or -1 within kRealisticDeadZone pixels of the centre.
+int32_t PointerAngle(SkinPoint centre, int32_t x, int32_t y);
 
 // What the platform side has to do after a knob's mouse operation, in this order: capture the
 // mouse, redraw, hide or show the cursor, release the mouse, put the cursor back on `centre`.
@@ -54,8 +68,8 @@ SkinPoint KnobCentre(const SkinRect& bounds);
 int32_t GrabFactor(const SkinRect& bounds, int32_t x, int32_t y);
 
 // The press: the button's press (hit test, tracking, toggle rule, capture, redraw); when it
-// succeeds the cursor is hidden (unless a drag that lost its release still hides it) and the
-// leverage of the press point is taken.
+// succeeds the cursor is hidden (unless a drag that lost its release still hides it, or the knob
+// is realistic) and the leverage of the press point, or its angle, is taken.
 KnobStep KnobPress(ButtonLogic& button, KnobFields& knob, bool inside, int32_t x, int32_t y);
 
 // One movement during a drag to (x, y). Steps the state through the frame count, turns the
@@ -65,9 +79,10 @@ KnobStep KnobPress(ButtonLogic& button, KnobFields& knob, bool inside, int32_t x
 // for an indicator knob, the change for a frame knob, 0 while idle.
 KnobStep KnobDrag(ButtonLogic& button, KnobFields& knob, int32_t x, int32_t y);
 
-// The release, wherever the pointer is: shows the cursor, releases the capture, ends the drag
-// and applies the toggle rule to the state; no redraw. Returns 1, or 0 while idle.
-KnobStep KnobRelease(ButtonLogic& button);
+// The release, wherever the pointer is: shows the cursor (that the press hid), releases the
+// capture, ends the drag and applies the toggle rule to the state; no redraw. Returns 1, or 0
+// while idle.
+KnobStep KnobRelease(ButtonLogic& button, const KnobFields& knob);
 
 // Indicator knobs: the top-left corner at which the dot is drawn for the current value, on the
 // circle of `radius` around the centre of `bounds`, between startAngle and endAngle.

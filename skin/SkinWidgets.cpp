@@ -138,7 +138,7 @@ int32_t SkinKnob::OnMouseMove(int32_t x, int32_t y) {
 }
 
 int32_t SkinKnob::OnMouseUp(int32_t, int32_t) {
-    const KnobStep step = KnobRelease(*this);
+    const KnobStep step = KnobRelease(*this, *this);
     Carry(step);
     return step.result;
 }

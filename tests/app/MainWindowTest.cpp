@@ -15,7 +15,9 @@
 #include <cstring>
 #include <functional>
 #include <random>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "app/PlayerApp.h"
 #include "tests/app/PlayerHarness.h"
@@ -280,21 +282,40 @@ TEST_F(MainWindowTest, SongFromAnotherInstancePlaysWhenItIsTheOnlyOne)
     EXPECT_EQ(1, OpenCount()) << "a second song waits its turn";
 }
 
-TEST_F(MainWindowTest, DroppedFilesJoinTheListAndOnlyALoneOnePlays)
+// A hand-over is answered 1 only when the player took it: a closing player answers 0, so that
+// its sender becomes the next player. 64 MB without an end is refused unread, not converted.
+TEST_F(MainWindowTest, HandOverIsRefusedWhileClosingAndAHugeOneUnread)
+{
+    const std::string path = TestSongPath(7);
+    COPYDATASTRUCT data = {0, static_cast<DWORD>(path.size() + 1), const_cast<char*>(path.c_str())};
+    const auto send = [&] {
+        return SendMessageA(app.window.load(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    };
+    app.closing = 1;
+    EXPECT_EQ(0, send());
+    app.closing = 0;
+    EXPECT_EQ(0, app.playlist.count) << "a closing player swallowed the song";
+    std::vector<char> huge(64u << 20, 'a');
+    data = {kHandOverUtf16Tag, static_cast<DWORD>(huge.size()), huge.data()};
+    EXPECT_EQ(1, send());
+    EXPECT_EQ(0, app.playlist.count);
+}
+
+TEST_F(MainWindowTest, DroppedFilesJoinTheListAndTheFirstPlaysWhenNothingDoes)
 {
     const HWND w = app.window.load();
     PostMessageA(w, WM_DROPFILES,
                  reinterpret_cast<WPARAM>(MakeDrop({TestSongPath(1), TestSongPath(2), TestSongPath(3)})), 0);
     PumpMessages(100);
     EXPECT_EQ(3, app.playlist.count);
-    EXPECT_EQ(0, OpenCount());
+    EXPECT_EQ(1, OpenCount());
+    EXPECT_EQ(0, app.PlayingIndex());
+    EXPECT_EQ(1, app.playButton.IsOn());
 
-    ResetPlayer();
     PostMessageA(w, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({TestSongPath(4)})), 0);
     PumpMessages(100);
-    EXPECT_EQ(1, app.playlist.count);
-    EXPECT_EQ(1, OpenCount());
-    EXPECT_EQ(1, app.playButton.IsOn());
+    EXPECT_EQ(4, app.playlist.count);
+    EXPECT_EQ(1, OpenCount()) << "a song dropped while another plays waits its turn";
 }
 
 // A point of the skin that is neither a control nor a display.

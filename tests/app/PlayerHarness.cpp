@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "dialogs/AboutWindow.h"
 #include "settings/Settings.h"
 #include "skin/Surface.h"
 #include "tests/support/PixelCapture.h"
@@ -100,6 +101,10 @@ void StartPlayer(const char* commandLine)
     started = true;
     ResetTestPlugin();  // before the player loads it: Query reads the flags
     ASSERT_EQ(1, gPlayerApp.StartUp(GetModuleHandleA(nullptr), commandLine));
+    // The splash would go by itself mid-test, taking its drawing objects and scroller thread
+    // with it: it goes now, before any test counts them.
+    if (const HWND splash = FindWindowA(kAboutWindowClass, kAboutWindowTitle))
+        SendMessageA(splash, WM_CLOSE, 0, 0);
     PumpMessages(100);
 }
 

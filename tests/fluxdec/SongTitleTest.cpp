@@ -1,6 +1,6 @@
 // The song's title from generated files: every ID3v2 version and text encoding, ID3v1, APE, no
 // tag, and hostile tags, each read from a real file as the plug-in reads it.
-#include "plugins/fluxdec/tags/AsciiFold.h"
+#include "text/AsciiFold.h"
 #include "plugins/fluxdec/tags/SongTitle.h"
 
 #include <gtest/gtest.h>
@@ -159,6 +159,23 @@ TEST(SongTitleTest, TagsGiveArtistAndTitleFoldedToAscii) {
     }
 }
 
+TEST(SongTitleTest, AHostThatAsksForUtf8GetsTheTitleInAnyScript) {
+    const Bytes file = Id3v2(4, Frame(4, "TPE1", Utf8("\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe")) +
+                                    Frame(4, "TIT2", Utf16Be(u"\u97f3\u697d\u0001\u0096"))) +
+                       kAudio;
+    const auto* data = reinterpret_cast<const uint8_t*>(file.data());
+    // The control character is a blank; U+0096 is the Windows-1252 en dash an old tagger meant.
+    EXPECT_EQ(fluxdec::SongTitleFromBytes(data, file.size(), "x.mp3", TitleText::utf8),
+              "\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe - \xe9\x9f\xb3\xe6\xa5\xbd \xe2\x80\x93");
+    EXPECT_EQ(fluxdec::SongTitleFromBytes(data, file.size(), "x.mp3"), "Kino -    -");
+    // A long title is cut before a whole character, within the API's limit.
+    const Bytes longer = Id3v2(3, Frame(3, "TIT2", Utf16Bom(std::u16string(3000, u'\u0416')))) + kAudio;
+    const std::string cut = fluxdec::SongTitleFromBytes(
+        reinterpret_cast<const uint8_t*>(longer.data()), longer.size(), "x.mp3", TitleText::utf8);
+    EXPECT_EQ(cut.size(), fluxdec::kMaxTitleChars - 1);
+    EXPECT_EQ(cut.substr(cut.size() - 2), "\xd0\x96");
+}
+
 TEST(SongTitleTest, AHundredThousandCharacterTitleIsCutToTheApiLimit) {
     const std::u16string title(100000, u'\u00e4');
     const Bytes file = Id3v2(3, Frame(3, "TIT2", Utf16Bom(title))) + kAudio;
@@ -187,21 +204,28 @@ TEST(AsciiFoldTest, EveryCharacterBecomesLettersABlankOrNothingWhenInvisible) {
         {u"\u0141\u00f3d\u017a \u0152uvre \u0131", "Lodz OEuvre i"},
         {u"\u2018a\u2019 \u201cb\u201d \u2013\u2014 \u2026", "'a' \"b\" -- ..."},
         {u"\uff21\uff42\uff43\uff01", "Abc!"},                // fullwidth forms
-        {u"\u65e5\u672c \u0416 \u03a9", "      "},             // no ASCII likeness: blanks
+        {u"\u65e5\u672c \u05d0", "    "},                    // no ASCII likeness: blanks
+        // Cyrillic and Greek transliterated, letter by letter.
+        {u"\u041a\u0438\u043d\u043e - \u0413\u0440\u0443\u043f\u043f\u0430",
+         "Kino - Gruppa"},
+        {u"\u0429\u0435\u0434\u0440\u0438\u043a \u0401\u0436 \u0407\u0436\u0430\u043a",
+         "Shchedrik Yozh Yizhak"},
+        {u"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1 \u0391\u03b8\u03ae\u03bd\u03b1 \u03a8",
+         "Ellada Athina Ps"},
         {u"e\u0301\u200b\ufeffx", "ex"},                      // combining accent, zero width
         {u"\u0092\u0080\u0081\t\u007f", "'EUR   "},           // Windows-1252 read as Latin-1
     };
     for (const auto& c : cases) {
         std::string out;
-        fluxdec::AppendFoldedUtf16(c.first.data(), c.first.size(), 100, out);
+        AppendFoldedUtf16(c.first.data(), c.first.size(), 100, out);
         EXPECT_EQ(out, c.second);
     }
     // A bound never splits one character's folding.
     std::string out = "x";
-    fluxdec::AppendFoldedUtf16(u"a\u00df", 2, 3, out);
+    AppendFoldedUtf16(u"a\u00df", 2, 3, out);
     EXPECT_EQ(out, "xa");
     out.clear();
     // Invalid UTF-8: a lead byte without its continuation, an overlong form, a surrogate.
-    fluxdec::AppendFoldedUtf8("\xc3(\xe0\x80\x80\xed\xa0\x80z", 9, 100, out);
+    AppendFoldedUtf8("\xc3(\xe0\x80\x80\xed\xa0\x80z", 9, 100, out);
     EXPECT_EQ(out, " (      z");
 }

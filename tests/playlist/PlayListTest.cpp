@@ -143,6 +143,42 @@ TEST_F(PlayListTest, MoveEntryEndsTheEntryAtTheTargetIndex)
     }
 }
 
+// The player's current index designates an entry: after any move or removal it still finds the
+// same song (the one whose title travels with it), and a removal of that song itself hands the
+// number to the entry that followed.
+TEST_F(PlayListTest, AnIndexFollowsItsEntryThroughMovesAndRemovals)
+{
+    for (int current = 0; current < 5; ++current) {
+        for (int from = 0; from < 5; ++from) {
+            for (int to = 0; to < 5; ++to) {
+                list.Clear();
+                Fill({"A", "B", "C", "D", "E"});
+                list.NodeAt(current)->title.Assign("playing");
+                list.MoveEntry(from, to);
+                const int32_t now = IndexAfterMove(current, from, to);
+                EXPECT_EQ(RowNameOf(*list.NodeAt(now)), "playing")
+                    << "current " << current << ", MoveEntry(" << from << ", " << to << ")";
+            }
+            list.Clear();
+            Fill({"A", "B", "C", "D", "E"});
+            const std::string following = from == current && current < 4
+                                              ? Paths(list)[current + 1]
+                                              : Paths(list)[current];
+            list.RemoveAt(from);
+            const int32_t now = IndexAfterRemoval(current, from);
+            if (now < list.count)
+                EXPECT_EQ(list.NodeAt(now)->filePath.text, following)
+                    << "current " << current << ", RemoveAt(" << from << ")";
+        }
+    }
+    // A row shows the file's name until its title is known.
+    list.Clear();
+    ASSERT_EQ(list.Append("C:\\Music\\03 long.mp3"), 1);
+    EXPECT_EQ(RowNameOf(*list.head), "03 long.mp3");
+    ASSERT_EQ(list.Append("C:\\x.mp3", "Kino - Gruppa krovi"), 1);
+    EXPECT_EQ(RowNameOf(*list.tail), "Kino - Gruppa krovi");
+}
+
 TEST_F(PlayListTest, MoveEntryInATwoEntryList)
 {
     Fill({"A", "B"});

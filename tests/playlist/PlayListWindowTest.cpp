@@ -269,14 +269,14 @@ TEST_F(PlayListWindowTest, RemovingThePlayingRowStopsItAndAnyOtherRowLeavesItPla
     ClickRow(0);
     ClickButton(kRemoveButton);
     EXPECT_TRUE(Playing()) << "another row went";
-    EXPECT_EQ(1, gPlayerApp.currentIndex) << "the index keeps its number";
+    EXPECT_EQ(0, gPlayerApp.currentIndex) << "the index follows its entry";
 
-    // Entry 1 is now the one that followed the playing song; removing it stops the song.
-    ClickRow(1);
+    // Entry 0 is now the playing song; removing it stops the song.
+    ClickRow(0);
     ClickButton(kRemoveButton);
     EXPECT_FALSE(Playing());
     EXPECT_EQ(0, gPlayerApp.IsSongPlaying());
-    EXPECT_EQ(Named({1}), Entries());
+    EXPECT_EQ(Named({2}), Entries());
     EXPECT_EQ(Entries(), Rows());
 }
 

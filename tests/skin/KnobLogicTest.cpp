@@ -16,7 +16,7 @@ struct TestKnob {
         return KnobPress(button, knob, button.bounds.Contains(x, y), x, y);
     }
     KnobStep Drag(int32_t x, int32_t y) { return KnobDrag(button, knob, x, y); }
-    KnobStep Release() { return KnobRelease(button); }
+    KnobStep Release() { return KnobRelease(button, knob); }
 };
 
 TestKnob VolumeKnob() {
@@ -239,4 +239,46 @@ TEST(KnobLogicTest, IdleKnobIgnoresDrags) {
     EXPECT_FALSE(step.recentre);
     EXPECT_EQ(seek.knob.value, 0);
     EXPECT_EQ(seek.knob.moveCounter, 0);
+}
+
+TEST(KnobLogicTest, RealisticKnobsTurnWithThePointersAngleAndLeaveTheCursorAlone) {
+    // Quarter turns around each knob's centre, with the angles they sweep and the value each
+    // turn gives (volume: a value; seek: the change).
+    struct Case {
+        const char* what;
+        TestKnob knob;
+        int32_t startValue;
+        std::vector<SkinPoint> path;  // the press, then the moves
+        int32_t expected;
+    };
+    TestKnob volume = VolumeKnob();
+    volume.knob.realistic = 1;
+    TestKnob seek = SeekKnob();
+    seek.knob.realistic = 1;
+    // Around the volume knob's centre (158, 152): its 225 degrees span the range 1..65535, so
+    // each eighth of a turn adds 450 x 65534 / 2250 = 13106. The seek knob's whole turn is its
+    // whole range: a quarter turn is a change of 900 x 65535 / 3600 = 16383.
+    const Case cases[] = {
+        {"volume, clockwise quarter", volume, 1000, {{167, 152}, {165, 159}, {158, 162}}, 27212},
+        {"volume, anticlockwise stops at the bottom", volume, 1000,
+         {{158, 161}, {165, 159}, {168, 152}}, 1},
+        {"seek, a whole clockwise turn across the angle's wrap", seek, 0,
+         {{130, 134}, {120, 144}, {110, 134}, {120, 124}, {130, 134}}, 16383},
+        {"near the centre nothing turns", volume, 5000, {{158, 152}, {159, 153}, {157, 151}}, 5000},
+    };
+    for (const Case& c : cases) {
+        TestKnob k = c.knob;
+        k.knob.value = c.startValue;
+        const KnobStep press = k.Press(c.path[0].x, c.path[0].y);
+        EXPECT_EQ(press.result, 1) << c.what;
+        EXPECT_FALSE(press.hideCursor) << c.what;
+        int32_t last = c.startValue;
+        for (size_t i = 1; i < c.path.size(); ++i) {
+            const KnobStep step = k.Drag(c.path[i].x, c.path[i].y);
+            EXPECT_FALSE(step.recentre) << c.what;
+            last = k.knob.frameMode ? step.result : step.result != 0 ? step.result : last;
+        }
+        EXPECT_EQ(c.knob.knob.frameMode ? last : k.knob.value, c.expected) << c.what;
+        EXPECT_FALSE(k.Release().showCursor) << c.what;
+    }
 }

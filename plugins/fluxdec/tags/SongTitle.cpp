@@ -14,18 +14,30 @@
 #include <taglib/tfile.h>
 #include <taglib/tfilestream.h>
 
-#include "plugins/fluxdec/tags/AsciiFold.h"
+#include "text/AsciiFold.h"
 #include "plugins/fluxdec/tags/BoundedStream.h"
 
 namespace fluxdec {
 namespace {
+
+// The tag's text is kept as UTF-8 until the title is whole, and folded then if the host wants
+// ASCII: up to four bytes for each character the title may have, so that a folded title is as
+// long as the limit allows.
+constexpr size_t kTagTextBytes = 4 * kMaxTitleChars;
+
+// Cuts `text` to at most `bytes` bytes before a whole character, never inside one.
+void CutUtf8(std::string& text, size_t bytes) {
+    if (text.size() <= bytes) return;
+    while (bytes > 0 && (static_cast<unsigned char>(text[bytes]) & 0xC0) == 0x80) --bytes;
+    text.resize(bytes);
+}
 
 // TagLib keeps text as UTF-16 code units, one per wchar_t, on every platform.
 void AppendTagText(const TagLib::String& text, size_t maxChars, std::string& out) {
     std::u16string units;
     units.reserve(text.size());
     for (wchar_t unit : text) units.push_back(char16_t(unit));
-    AppendFoldedUtf16(units.data(), units.size(), maxChars, out);
+    AppendFoldedUtf16(units.data(), units.size(), maxChars, out, TitleText::utf8);
 }
 
 void TrimBlanks(std::string& text) {
@@ -38,22 +50,22 @@ void TrimBlanks(std::string& text) {
     text.erase(0, first);
 }
 
-std::string Folded(const TagLib::String& text) {
-    std::string folded;
-    AppendTagText(text, kMaxTitleChars, folded);
-    TrimBlanks(folded);
-    return folded;
+std::string TagText(const TagLib::String& text) {
+    std::string kept;
+    AppendTagText(text, kTagTextBytes, kept);
+    TrimBlanks(kept);
+    return kept;
 }
 
 // "Artist - Title", the title alone, or "" when the tag has no title.
 std::string TitleFromTag(const TagLib::Tag& tag) {
-    const std::string title = Folded(tag.title());
+    const std::string title = TagText(tag.title());
     if (title.empty()) return title;
-    std::string text = Folded(tag.artist());
+    std::string text = TagText(tag.artist());
     if (text.empty()) return title;
     text += " - ";
     text += title;
-    if (text.size() > kMaxTitleChars) text.resize(kMaxTitleChars);
+    CutUtf8(text, kTagTextBytes);
     return text;
 }
 
@@ -190,7 +202,19 @@ std::string Id3v1Title(TagSource& file, long id3v1) {
     return TitleFromTag(tag);
 }
 
-std::string TitleFromStream(TagLib::IOStream* stream, const char* path) {
+// The whole title in the form the host asked for; empty when nothing of it is left.
+std::string Finished(std::string utf8, TitleText form) {
+    if (form == TitleText::utf8) {
+        CutUtf8(utf8, kMaxTitleChars);
+        return utf8;
+    }
+    std::string folded;
+    AppendFoldedUtf8(utf8.data(), utf8.size(), kMaxTitleChars, folded);
+    TrimBlanks(folded);
+    return folded;
+}
+
+std::string TitleFromStream(TagLib::IOStream* stream, const char* path, TitleText form) {
     try {
         BoundedStream bounded(stream, kTagByteBudget, kTagReadBudget);
         TagSource file(&bounded);
@@ -199,17 +223,18 @@ std::string TitleFromStream(TagLib::IOStream* stream, const char* path) {
             const long id3v1 = title.empty() ? FindId3v1(file) : -1;
             if (title.empty()) title = ApeTitle(file, id3v1);
             if (title.empty()) title = Id3v1Title(file, id3v1);
+            title = Finished(title, form);
             if (!title.empty()) return title;
         }
     } catch (const std::exception&) {
         // A tag too large for memory: the file name will do.
     }
-    return FileNameTitle(path);
+    return FileNameTitle(path, form);
 }
 
 }  // namespace
 
-std::string FileNameTitle(const char* path) {
+std::string FileNameTitle(const char* path, TitleText form) {
     if (!path) return std::string();
     const char* name = path;
     for (const char* c = path; *c; ++c) {
@@ -224,26 +249,27 @@ std::string FileNameTitle(const char* path) {
     // The name is in the system's code page; TagLib's file names convert it as the system does.
     const std::wstring wide = TagLib::FileName(std::string(name, length).c_str()).wstr();
     std::u16string units(wide.begin(), wide.end());
-    AppendFoldedUtf16(units.data(), units.size(), kMaxTitleChars, title);
+    AppendFoldedUtf16(units.data(), units.size(), kMaxTitleChars, title, form);
 #else
-    AppendFoldedUtf8(name, length, kMaxTitleChars, title);
+    AppendFoldedUtf8(name, length, kMaxTitleChars, title, form);
 #endif
     TrimBlanks(title);
     return title;
 }
 
-std::string ReadSongTitle(const char* path) {
+std::string ReadSongTitle(const char* path, TitleText form) {
     if (!path || !*path) return std::string();
     TagLib::FileStream stream(path, true);
-    if (!stream.isOpen()) return FileNameTitle(path);
-    return TitleFromStream(&stream, path);
+    if (!stream.isOpen()) return FileNameTitle(path, form);
+    return TitleFromStream(&stream, path, form);
 }
 
-std::string SongTitleFromBytes(const uint8_t* data, size_t size, const char* path) {
-    if (!data || size > 0x7FFFFFFFu) return FileNameTitle(path);
+std::string SongTitleFromBytes(const uint8_t* data, size_t size, const char* path,
+                               TitleText form) {
+    if (!data || size > 0x7FFFFFFFu) return FileNameTitle(path, form);
     TagLib::ByteVectorStream stream(
         TagLib::ByteVector(reinterpret_cast<const char*>(data), static_cast<unsigned int>(size)));
-    return TitleFromStream(&stream, path);
+    return TitleFromStream(&stream, path, form);
 }
 
 }  // namespace fluxdec

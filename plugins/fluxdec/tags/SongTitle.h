@@ -5,8 +5,9 @@
 //     alone when that tag names no artist;
 //   - without a tag that has a title, the file's name without folder and extension ("Harbour"
 //     for C:\Music\Harbour.mp3 or /music/Harbour.mp3);
-//   - always folded to printable ASCII (AsciiFold.h) and at most kMaxTitleChars characters, so
-//     that it fits the plug-in API's 2048-character title with its terminating zero.
+//   - folded to printable ASCII (text/AsciiFold.h), or kept as UTF-8 for a host that asked for
+//     it (TitleText::utf8), and at most kMaxTitleChars characters (bytes in UTF-8), so that it
+//     fits the plug-in API's 2048-character title with its terminating zero.
 //
 // Reading is bounded by the file, never by what a tag claims: a damaged or hostile tag gives the
 // file name, never a crash or a long stall. Read the title once per song (when it is opened):
@@ -17,6 +18,8 @@
 #include <cstdint>
 #include <string>
 
+#include "text/AsciiFold.h"
+
 namespace fluxdec {
 
 inline constexpr size_t kMaxTitleChars = 2047;
@@ -24,12 +27,13 @@ inline constexpr size_t kMaxTitleChars = 2047;
 // Reads the tags of the file at `path` (an 8-bit path: UTF-8 natively, the system's code page
 // under Windows, as the plug-in API hands it over). The file is opened for reading only and with
 // read sharing, so the plug-in's own handle on the song may be open at the same time.
-std::string ReadSongTitle(const char* path);
+std::string ReadSongTitle(const char* path, TitleText form = TitleText::ascii);
 
 // The same rules over a file's bytes already in memory; `path` gives the fallback name.
-std::string SongTitleFromBytes(const uint8_t* data, size_t size, const char* path);
+std::string SongTitleFromBytes(const uint8_t* data, size_t size, const char* path,
+                               TitleText form = TitleText::ascii);
 
-// The fallback alone: the last part of `path` after '/' or '\', without its extension, folded.
-std::string FileNameTitle(const char* path);
+// The fallback alone: the last part of `path` after '/' or '\', without its extension.
+std::string FileNameTitle(const char* path, TitleText form = TitleText::ascii);
 
 }  // namespace fluxdec

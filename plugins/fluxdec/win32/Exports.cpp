@@ -18,9 +18,10 @@ const char kAuthor[] = "The Corvane developers";
 const char kNotice[] = "MPEG audio Layer III decoder (ISO/IEC 11172-3, 13818-3 LSF)";
 const char kExtensions[] = "mp3\0";  // "mp3", NUL, and the list's closing NUL
 
-// Flag value 2: the plug-in provides the optional entries IsPlaying, SetVolume and GetVisualData.
+// The plug-in provides the optional entries IsPlaying, SetVolume and GetVisualData, and answers
+// titles in UTF-8 to a host that sets kHostFlagUtf8Titles.
 const PluginDescription kDescription = {0, kTitle, kAuthor, kNotice, 5, kExtensions, 5,
-                                        kPluginFlagOptionalEntries, 0};
+                                        kPluginFlagOptionalEntries | kPluginFlagUtf8Titles, 0};
 
 // A stop request wait: the thread sees the request at its next frame, at the latest when the
 // host's blocking HostAudioWrite returns (one audio buffer's time). Termination is the last resort.
@@ -90,7 +91,8 @@ bool OpenSongFile(PluginState* state) {
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (state->file == INVALID_HANDLE_VALUE) return false;
     try {
-        const std::string title = ReadSongTitle(state->path);
+        const std::string title =
+            ReadSongTitle(state->path, state->utf8Titles ? TitleText::utf8 : TitleText::ascii);
         std::strncpy(state->title, title.c_str(), kPluginPathChars - 1);
     } catch (...) {
         CloseSongFile(state);
@@ -117,6 +119,8 @@ int32_t OpenFileEntry(PluginRecord* record, const char* path) {
     InterlockedExchange(&state->seekPosition, kNoSeek);
     std::strncpy(state->path, path, kPluginPathChars - 1);  // paths of 2048+ characters are cut
     state->path[kPluginPathChars - 1] = '\0';
+    // The host's flags are read when a song opens: a host may set them after Initialise.
+    state->utf8Titles = (record->reserved20 & kHostFlagUtf8Titles) != 0;
     return OpenSongFile(state) ? 1 : 0;
 }
 

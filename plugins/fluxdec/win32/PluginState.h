@@ -40,10 +40,12 @@ struct PluginState {
     int16_t pcm[kMaxFrameSamples]; // one frame of PCM, handed to HostAudioWrite
     HeardClock clock;              // the decoder thread's record of what the host still queues
 
-    // The song's title from its tags (else its file name), in printable ASCII: read once by
-    // OpenFile, only copied by GetFileInfo. Written under lock while no song plays; a fixed array,
+    // The song's title from its tags (else its file name), in printable ASCII, or in UTF-8 when
+    // the host set kHostFlagUtf8Titles (`utf8Titles`, taken from the record by OpenFile): read
+    // once by OpenFile, only copied by GetFileInfo. Written under lock while no song plays; a fixed array,
     // so that a reader that meets a new title mid-copy still reads within it.
     char title[kPluginPathChars];
+    bool utf8Titles = false;       // guarded by lock
     // The knob's volume, set by the host at any time and kept from song to song; the decoder
     // thread scales every block by it.
     VolumeControl volume;

@@ -1,8 +1,7 @@
-#include "plugins/fluxdec/tags/AsciiFold.h"
+#include "text/AsciiFold.h"
 
 #include <cstdint>
 
-namespace fluxdec {
 namespace {
 
 // U+00A0 .. U+00FF, the Latin-1 Supplement: the letters of western European names and the
@@ -58,6 +57,40 @@ const char* const kPunctuation[43] = {
     "%", "%", "'", "\"", "\"", "'", "\"", "\"", "^", "<", ">",
 };
 
+// U+0400 .. U+045F, Cyrillic: Russian, Ukrainian, Belarusian, Serbian, Macedonian and Bulgarian
+// letters, transliterated as their names are usually written in Latin letters.
+const char* const kCyrillic[96] = {
+    // 0400: Ѐ Ё Ђ Ѓ Є Ѕ І Ї Ј Љ Њ Ћ Ќ Ѝ Ў Џ
+    "E", "Yo", "Dj", "Gj", "Ye", "Dz", "I", "Yi", "J", "Lj", "Nj", "C", "Kj", "I", "U", "Dz",
+    // 0410: А Б В Г Д Е Ж З И Й К Л М Н О П
+    "A", "B", "V", "G", "D", "E", "Zh", "Z", "I", "Y", "K", "L", "M", "N", "O", "P",
+    // 0420: Р С Т У Ф Х Ц Ч Ш Щ Ъ Ы Ь Э Ю Я
+    "R", "S", "T", "U", "F", "Kh", "Ts", "Ch", "Sh", "Shch", "'", "Y", "'", "E", "Yu", "Ya",
+    // 0430: а б в г д е ж з и й к л м н о п
+    "a", "b", "v", "g", "d", "e", "zh", "z", "i", "y", "k", "l", "m", "n", "o", "p",
+    // 0440: р с т у ф х ц ч ш щ ъ ы ь э ю я
+    "r", "s", "t", "u", "f", "kh", "ts", "ch", "sh", "shch", "'", "y", "'", "e", "yu", "ya",
+    // 0450: ѐ ё ђ ѓ є ѕ і ї ј љ њ ћ ќ ѝ ў џ
+    "e", "yo", "dj", "gj", "ye", "dz", "i", "yi", "j", "lj", "nj", "c", "kj", "i", "u", "dz",
+};
+
+// U+0386 .. U+03CE, Greek: capitals, small letters and their accented forms, transliterated
+// letter by letter ("" marks the code points that are no letter).
+const char* const kGreek[73] = {
+    // 0386: Ά · Έ Ή Ί (0x038B) Ό (0x038D) Ύ Ώ ΐ
+    "A", ".", "E", "I", "I", "", "O", "", "Y", "O", "i",
+    // 0391: Α Β Γ Δ Ε Ζ Η Θ Ι Κ Λ Μ Ν Ξ Ο Π Ρ (0x03A2) Σ Τ Υ Φ Χ Ψ Ω
+    "A", "V", "G", "D", "E", "Z", "I", "Th", "I", "K", "L", "M", "N", "X", "O", "P", "R", "",
+    "S", "T", "Y", "F", "Ch", "Ps", "O",
+    // 03AA: Ϊ Ϋ ά έ ή ί ΰ
+    "I", "Y", "a", "e", "i", "i", "y",
+    // 03B1: α β γ δ ε ζ η θ ι κ λ μ ν ξ ο π ρ ς σ τ υ φ χ ψ ω
+    "a", "v", "g", "d", "e", "z", "i", "th", "i", "k", "l", "m", "n", "x", "o", "p", "r", "s",
+    "s", "t", "y", "f", "ch", "ps", "o",
+    // 03CA: ϊ ϋ ό ύ ώ
+    "i", "y", "o", "y", "o",
+};
+
 // U+0080 .. U+009F are control characters that real text never holds; in tags they are almost
 // always Windows-1252 bytes read as Latin-1 (ID3v1 has no encoding field), so they are read as
 // the Windows-1252 characters they stand for (0: undefined there, a blank).
@@ -80,6 +113,8 @@ const char* FoldedText(char32_t c) {
     if (c >= 0xA0 && c <= 0xFF) return kLatin1Supplement[c - 0xA0];
     if (c >= 0x100 && c <= 0x17F) return kLatinExtendedA[c - 0x100];
     if (c >= 0x2010 && c <= 0x203A) return kPunctuation[c - 0x2010];
+    if (c >= 0x400 && c <= 0x45F) return kCyrillic[c - 0x400];
+    if (c >= 0x386 && c <= 0x3CE) return *kGreek[c - 0x386] != '\0' ? kGreek[c - 0x386] : " ";
     switch (c) {
         case 0x0192: return "f";
         case 0x02C6: return "^";
@@ -88,14 +123,41 @@ const char* FoldedText(char32_t c) {
         case 0x20AC: return "EUR";
         case 0x2122: return "TM";
         case 0x2212: return "-";
+        case 0x0490: return "G";   // Ґ
+        case 0x0491: return "g";   // ґ
         default: return " ";
     }
 }
 
+// Appends `c` as UTF-8, a control as a blank and a non-character as U+FFFD.
+void AppendKept(char32_t c, std::string& out) {
+    if (c >= 0x80 && c <= 0x9F) c = kWindows1252High[c - 0x80] ? kWindows1252High[c - 0x80] : ' ';
+    if (c < 32 || c == 0x7F) c = ' ';
+    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = 0xFFFD;
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
 // Appends the folding of `c` unless it would take `out` past `maxChars`; false once it is full.
-bool AppendBounded(char32_t c, size_t maxChars, std::string& out) {
+bool AppendBounded(char32_t c, size_t maxChars, TitleText form, std::string& out) {
     std::string folded;
-    AppendFolded(c, folded);
+    if (form == TitleText::utf8)
+        AppendKept(c, folded);
+    else
+        AppendFolded(c, folded);
     if (out.size() + folded.size() > maxChars) return false;
     out += folded;
     return out.size() < maxChars;
@@ -116,7 +178,8 @@ void AppendFolded(char32_t c, std::string& out) {
     }
 }
 
-void AppendFoldedUtf16(const char16_t* units, size_t count, size_t maxChars, std::string& out) {
+void AppendFoldedUtf16(const char16_t* units, size_t count, size_t maxChars, std::string& out,
+                       TitleText form) {
     if (out.size() >= maxChars) return;
     for (size_t i = 0; i < count; ++i) {
         char32_t c = units[i];
@@ -126,11 +189,12 @@ void AppendFoldedUtf16(const char16_t* units, size_t count, size_t maxChars, std
             ++i;
         }
         // A lone surrogate is not a character: AppendFolded gives it a blank.
-        if (!AppendBounded(c, maxChars, out)) return;
+        if (!AppendBounded(c, maxChars, form, out)) return;
     }
 }
 
-void AppendFoldedUtf8(const char* text, size_t length, size_t maxChars, std::string& out) {
+void AppendFoldedUtf8(const char* text, size_t length, size_t maxChars, std::string& out,
+                      TitleText form) {
     if (out.size() >= maxChars) return;
     const auto* s = reinterpret_cast<const uint8_t*>(text);
     size_t i = 0;
@@ -157,9 +221,7 @@ void AppendFoldedUtf8(const char* text, size_t length, size_t maxChars, std::str
             c = 0xFFFD;
             used = 1;
         }
-        if (!AppendBounded(c, maxChars, out)) return;
+        if (!AppendBounded(c, maxChars, form, out)) return;
         i += used;
     }
 }
-
-}  // namespace fluxdec
