@@ -4,7 +4,8 @@
 // Opening reads the first frame only, so that a song sounds at once however long its file. The
 // scan (SongScan.cpp) then runs a piece with every block decoded: at least kScanLeadFrames ahead
 // of decoding, so that the end of a part is known before its padding must be cut, and
-// kScanBytesPerBlock more, so that it ends within a minute of playing even for a 10-hour file.
+// Song::scanBytesPerBlock more, so that it ends within a minute of playing even for a 10-hour
+// file.
 // Until it ends, the length is the Info/Xing/VBRI tag's frame count, else the bit rate times the
 // input's size; a seek past what was scanned scans up to its target first, so it lands exactly.
 //
@@ -57,7 +58,6 @@ namespace {
 
 constexpr int64_t kMaxMainDataBegin = 511;
 constexpr int64_t kScanLeadFrames = 16;
-constexpr int64_t kScanBytesPerBlock = 256 * 1024;
 
 // The last segment whose `start` field is at or before `value` (segments are sorted on all of
 // them).
@@ -169,9 +169,10 @@ bool OpenSong(Song* s, SongInput input) {
         CloseSong(s);
         return false;
     }
-    // The first audio frame too, for its format and bit rate; everything when the estimate
-    // would have no size to go on.
-    ScanOn(s, 1, input.size < 0 ? INT64_MAX : 0);
+    // The first audio frame too, for its format and bit rate, and what a few milliseconds of
+    // reading give (a short song is scanned whole); everything when the estimate would have no
+    // size to go on.
+    ScanOn(s, 1, input.size < 0 ? INT64_MAX : s->scanBytesPerBlock);
     Estimate(s);
     if (!RestartAt(s, 0)) {
         CloseSong(s);
@@ -194,7 +195,7 @@ Status DecodeSongBlock(Song* s, int16_t pcm[kMaxFrameSamples], FrameInfo* info,
                        int32_t* samplesPerChannel) {
     *samplesPerChannel = 0;
     if (!s->isOpen || s->ended) return Status::kEndOfStream;
-    ScanOn(s, s->nextFrame + kScanLeadFrames, kScanBytesPerBlock);
+    ScanOn(s, s->nextFrame + kScanLeadFrames, s->scanBytesPerBlock);
     // Bounded: every pass consumes a frame of the scanned ones.
     for (;;) {
         if (s->scan.done && s->nextFrame >= s->scan.frames) {
@@ -237,7 +238,8 @@ Status DecodeSongBlock(Song* s, int16_t pcm[kMaxFrameSamples], FrameInfo* info,
 bool SeekSongToSample(Song* s, int64_t sample) {
     if (!s->isOpen) return false;
     sample = std::max<int64_t>(0, sample);
-    while (!s->scan.done && ScannedOutput(s) <= sample) ScanOn(s, 0, kScanBytesPerBlock);
+    while (!s->scan.done && ScannedOutput(s) <= sample)
+        ScanOn(s, s->scan.frames + kScanLeadFrames, s->scanBytesPerBlock);
     if (sample >= s->info.samples && s->scan.done) {
         s->position = s->info.samples;
         s->ended = true;
@@ -272,7 +274,7 @@ bool SeekSongToMs(Song* s, int64_t ms) {
             if (s->scan.done && ms >= s->info.lengthMs) sample = s->info.samples;
             return SeekSongToSample(s, sample);
         }
-        ScanOn(s, 0, kScanBytesPerBlock);
+        ScanOn(s, s->scan.frames + kScanLeadFrames, s->scanBytesPerBlock);
     }
 }
 

@@ -99,6 +99,9 @@ struct Song {
     SongBuffer buffer;
     SongScanState scan;
     int64_t inputAt = -1;  // the input's position (SongBuffer::inputAt of both buffers)
+    // Input the scan reads at the open and with every block beyond what decoding needs; a caller
+    // may lower it before OpenSong (the tests and the fuzz target do, to run the scan in pieces).
+    int64_t scanBytesPerBlock = 256 * 1024;
     SongInfo info{};
     // Owned: the input offset of every `offsetStride`-th frame. Both tables are bounded (Song.cpp:
     // kMaxOffsets, kMaxSegments): past its bound the offsets table keeps every second entry.
