@@ -37,6 +37,7 @@ struct FakeHost {
     DWORD writeDelayMs = 0;
     bool writeBlocksForever = false;
     int32_t closeResult = 1;
+    DWORD drainMs = 0;  // a draining close waits this long, as the queued blocks play out
     ~FakeHost() {
         CloseHandle(closedByThread);
         CloseHandle(never);
@@ -76,7 +77,10 @@ struct FakeHost {
     static int32_t Close(void* c, int32_t immediate) {
         FakeHost* h = static_cast<FakeHost*>(c);
         h->Log("close " + std::to_string(immediate));
-        if (immediate == 0) SetEvent(h->closedByThread);
+        if (immediate == 0) {
+            SetEvent(h->closedByThread);
+            Sleep(h->drainMs);
+        }
         return h->closeResult;
     }
 };
@@ -340,18 +344,18 @@ TEST_F(Plugin, TheLengthIsEstimatedAtOpenAndExactOnceTheThreadHasScanned) {
 }
 
 TEST_F(Plugin, ASeekWhileTheLastBlocksPlayOutIsCarriedOut) {
-    // Fault: once the song's last block was written, the thread drained the output without
-    // looking for a seek: the knob dragged back in the last moments was ignored. MPEG 2.5 at
-    // 8 kHz: 72 ms a block, so the queued blocks last about half a second.
-    fluxdec::FrameHeader h = MakeHeader(0, 8, 2, 3);
-    h.mpeg25 = 1;
-    ASSERT_EQ(record_.OpenFile(&record_, WriteFile(Frames(h, 20)).c_str()), 1);
+    // Fault: once the song's last block was written, the thread drained the output and ended
+    // the song without looking for a seek: the knob dragged back in the last moments was ignored.
+    host_.drainMs = 300;
+    ASSERT_EQ(record_.OpenFile(&record_, WriteFile(Frames(MakeHeader(1, 9, 0, 0), 20)).c_str()), 1);
     ASSERT_EQ(record_.Start(&record_), 1);
-    while (host_.writes < 20) Sleep(1);
-    ASSERT_EQ(record_.Seek(&record_, 0, kSeekFormB), 1);
     ASSERT_EQ(WaitForSingleObject(host_.closedByThread, 10000), WAIT_OBJECT_0);
+    ASSERT_EQ(record_.Seek(&record_, 0, kSeekFormB), 1);
+    ResetEvent(host_.closedByThread);
+    ASSERT_EQ(WaitForSingleObject(host_.closedByThread, 10000), WAIT_OBJECT_0);
+    for (int i = 0; i < 200 && record_.IsPlaying(&record_); ++i) Sleep(10);
     EXPECT_EQ(host_.writes, 40) << "the song played again from its start";
-    const std::vector<std::string> expect = {"open 8000 1 0", "close 1", "open 8000 1 0", "close 0"};
+    const std::vector<std::string> expect = {"open 44100 2 0", "close 0", "open 44100 2 0", "close 0"};
     EXPECT_EQ(host_.Calls(), expect);
     record_.Stop(&record_);
     record_.CloseFile(&record_);
