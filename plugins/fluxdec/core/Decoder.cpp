@@ -4,6 +4,7 @@
 // filter bank and the polyphase synthesis into the caller's PCM buffer.
 #include <cstring>
 
+#include "plugins/fluxdec/core/SimdStages.h"
 #include "plugins/fluxdec/core/Stages.h"
 #include "plugins/fluxdec/core/Tables.h"
 
@@ -25,6 +26,7 @@ void InitDecoder(Decoder* d, ReadFn read, void* context) {
     std::memset(d, 0, sizeof *d);
     d->reader.read = read;
     d->reader.context = context;
+    d->avx2 = SelectedSimdPath() == SimdPath::kAvx2;
 }
 
 static Status End(Decoder* d, Status s) {
@@ -79,6 +81,12 @@ static void DecodeGranule(Decoder* d, BitReader* br, int gr, int16_t* pcm) {
         HybridFilterBank(d, gr, ch, subbands);
         // Each channel's slots go out whole; two channels are interleaved afterwards.
         int16_t* out = channels == 1 ? pcm + gr * 576 : d->channelPcm[ch];
+#ifdef FLUXDEC_HAVE_AVX2
+        if (d->avx2) {
+            SynthesiseGranuleAvx2(&d->channel[ch], d->hybrid, out, 1);
+            continue;
+        }
+#endif
         SynthesiseGranule(&d->channel[ch], d->hybrid, out, 1);
     }
     if (channels == 2) Interleave(d->channelPcm[0], d->channelPcm[1], pcm + gr * 1152, 576);

@@ -136,6 +136,7 @@ struct Decoder {
     int16_t channelPcm[2][576];     // one granule's samples per channel, before interleaving
     ChannelState channel[2];
     uint32_t faults;                // FrameFault bits of the current frame
+    int32_t avx2;                   // the hot stages take their AVX2 forms (SimdPath.cpp)
 };
 
 }  // namespace fluxdec
