@@ -202,7 +202,9 @@ Status DecodeSongBlock(Song* s, int16_t pcm[kMaxFrameSamples], FrameInfo* info,
             s->ended = true;
             return Status::kEndOfStream;
         }
-        ScanOn(s, s->nextFrame + kScanLeadFrames, 0);
+        while (!ScannedFor(s, s->nextFrame))
+            ScanOn(s, s->nextFrame + kScanLeadFrames, s->scanBytesPerBlock);
+        if (s->scan.done && s->nextFrame >= s->scan.frames) continue;  // the scan has ended there
         if (s->nextSegment < s->segments.size() &&
             s->segments[s->nextSegment].firstFrame == s->nextFrame) {
             // A new format or part: nothing of the old one's filter bank belongs to it, and a

@@ -84,6 +84,7 @@ struct SongScanState {
     int64_t decoded = 0;     // decoded samples of the audio frames scanned
     int64_t endOffset = 0;   // input offset where the last scanned frame ends
     int64_t partFrames = 0;  // audio frames of the current part so far
+    int64_t partFirstAudio = 0;  // stream frame index of the current part's first audio frame
     int64_t partTagFrames = -1;
     int32_t partPadding = 0;  // the current part's padding to trim, when its count matches
     int32_t bitrate = -1;
