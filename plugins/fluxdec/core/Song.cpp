@@ -98,13 +98,20 @@ void Estimate(Song* s) {
     info.lengthMs = info.samples * 1000 / first.sampleRate;
 }
 
-// The output samples that the scanned frames cover for certain (a part's padding may still cut
-// up to 4095 of them).
-int64_t ScannedOutput(const Song* s) {
-    if (s->scan.done) return INT64_MAX;
-    if (s->segments.empty()) return 0;
-    const SongSegment& last = s->segments.back();
-    return last.outputStart + KeptSamples(last, s->scan.decoded) - 4096;
+// The segment and stream frame of output sample `sample`, as far as the scan has got.
+size_t SegmentOfSample(const Song* s, int64_t sample, int64_t* decoded, int64_t* frame) {
+    const size_t i = LastSegmentAtOrBefore(s, sample, &SongSegment::outputStart);
+    const SongSegment& seg = s->segments[i];
+    *decoded = std::max(seg.firstDecoded, seg.keepFrom) + (sample - seg.outputStart);
+    *frame = FirstAudioFrame(seg) + (*decoded - seg.firstDecoded) / seg.samplesPerFrame;
+    return i;
+}
+
+// Whether the scan has found the frame of output sample `sample` and what decides its trim.
+bool Covers(const Song* s, int64_t sample) {
+    int64_t decoded, frame;
+    SegmentOfSample(s, sample, &decoded, &frame);
+    return s->scan.done || (frame < s->scan.frames && ScannedFor(s, frame));
 }
 
 // Starts decoding at stream frame `frame`, or the table's entry before it, with a fresh decoder;
@@ -240,17 +247,14 @@ Status DecodeSongBlock(Song* s, int16_t pcm[kMaxFrameSamples], FrameInfo* info,
 bool SeekSongToSample(Song* s, int64_t sample) {
     if (!s->isOpen) return false;
     sample = std::max<int64_t>(0, sample);
-    while (!s->scan.done && ScannedOutput(s) <= sample)
-        ScanOn(s, s->scan.frames + kScanLeadFrames, s->scanBytesPerBlock);
+    while (!Covers(s, sample)) ScanOn(s, s->scan.frames + kScanLeadFrames, s->scanBytesPerBlock);
     if (sample >= s->info.samples && s->scan.done) {
         s->position = s->info.samples;
         s->ended = true;
         return true;
     }
-    const SongSegment& seg = s->segments[LastSegmentAtOrBefore(s, sample, &SongSegment::outputStart)];
-    const int64_t decoded = std::max(seg.firstDecoded, seg.keepFrom) + (sample - seg.outputStart);
-    const int64_t target =
-        FirstAudioFrame(seg) + (decoded - seg.firstDecoded) / seg.samplesPerFrame;
+    int64_t decoded, target;
+    SegmentOfSample(s, sample, &decoded, &target);
     if (!RestartAt(s, PreRollStart(s, target))) {
         s->ended = true;
         return false;
@@ -272,7 +276,7 @@ bool SeekSongToMs(Song* s, int64_t ms) {
         // The first sample at or after the time: its position in ms is `ms` again.
         int64_t sample = seg.outputStart + ((ms - seg.msStart) * seg.sampleRate + 999) / 1000;
         if (i + 1 < s->segments.size()) sample = std::min(sample, s->segments[i + 1].outputStart);
-        if (s->scan.done || sample < ScannedOutput(s)) {
+        if (Covers(s, sample)) {
             if (s->scan.done && ms >= s->info.lengthMs) sample = s->info.samples;
             return SeekSongToSample(s, sample);
         }
