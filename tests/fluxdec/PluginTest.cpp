@@ -37,6 +37,7 @@ struct FakeHost {
     DWORD writeDelayMs = 0;
     bool writeBlocksForever = false;
     int32_t closeResult = 1;
+    DWORD drainMs = 0;  // a draining close waits this long, as the queued blocks play out
     ~FakeHost() {
         CloseHandle(closedByThread);
         CloseHandle(never);
@@ -76,7 +77,10 @@ struct FakeHost {
     static int32_t Close(void* c, int32_t immediate) {
         FakeHost* h = static_cast<FakeHost*>(c);
         h->Log("close " + std::to_string(immediate));
-        if (immediate == 0) SetEvent(h->closedByThread);
+        if (immediate == 0) {
+            SetEvent(h->closedByThread);
+            Sleep(h->drainMs);
+        }
         return h->closeResult;
     }
 };
@@ -302,6 +306,59 @@ TEST_F(Plugin, AFormatChangeMidStreamDrainsTheOutputAndOpensItAgain) {
     const std::vector<std::string> expect = {"open 44100 2 0", "close 0", "open 22050 1 0", "close 0", "close 1"};
     EXPECT_EQ(host_.Calls(), expect);
     EXPECT_EQ(host_.writeSizes, (std::vector<int32_t>{4608, 4608, 4608, 1152, 1152}));
+}
+
+TEST_F(Plugin, ACraftedFileWhoseFormatFlipsEveryFrameNeitherReopensTheOutputNorEndsThePlayer) {
+    // Fault: 24-byte frames alternating mono and stereo made the output drain and reopen with
+    // every frame (and a large such file ran the process out of memory). A format that does not
+    // last is junk: the first frame plays, then the last (a run up to the end of the file).
+    std::vector<uint8_t> flips;
+    for (int i = 0; i < 40000; ++i) Append(flips, SilentFrame(MakeHeader(0, 1, 1, i % 2 ? 0 : 3)));
+    PlayToEnd(WriteFile(flips));
+    const std::vector<std::string> expect = {"open 24000 1 0", "close 0", "open 24000 2 0", "close 0",
+                                             "close 1"};
+    EXPECT_EQ(host_.Calls(), expect);
+    // The next song plays.
+    host_.calls.clear();
+    ResetEvent(host_.closedByThread);
+    PlayToEnd(WriteFile(Frames(MakeHeader(1, 9, 0, 0), 3)));
+    EXPECT_EQ(host_.Calls().front(), "open 44100 2 0");
+}
+
+TEST_F(Plugin, TheLengthIsEstimatedAtOpenAndExactOnceTheThreadHasScanned) {
+    // 1000 frames of 417 bytes (128 kbit/s without padding) and no tag: OpenFile reads the
+    // first 256 KB only, and estimates from the bit rate and the file's size.
+    const std::string song = WriteFile(Frames(MakeHeader(1, 9, 0, 0), 1000));
+    ASSERT_EQ(record_.OpenFile(&record_, song.c_str()), 1);
+    PluginFileInfo info;
+    ASSERT_EQ(record_.GetFileInfo(&record_, &info), 1);
+    EXPECT_NEAR(info.lengthB, 1152000, 1152000 / 100);
+    EXPECT_NE(info.lengthB, 1152000);
+    ASSERT_EQ(record_.Start(&record_), 1);
+    ASSERT_EQ(WaitForSingleObject(host_.closedByThread, 20000), WAIT_OBJECT_0);
+    ASSERT_EQ(record_.GetFileInfo(&record_, &info), 1);
+    EXPECT_EQ(info.lengthB, 1152000);
+    EXPECT_EQ(info.lengthA, 26122);
+    record_.Stop(&record_);
+    record_.CloseFile(&record_);
+}
+
+TEST_F(Plugin, ASeekWhileTheLastBlocksPlayOutIsCarriedOut) {
+    // Fault: once the song's last block was written, the thread drained the output and ended
+    // the song without looking for a seek: the knob dragged back in the last moments was ignored.
+    host_.drainMs = 300;
+    ASSERT_EQ(record_.OpenFile(&record_, WriteFile(Frames(MakeHeader(1, 9, 0, 0), 20)).c_str()), 1);
+    ASSERT_EQ(record_.Start(&record_), 1);
+    ASSERT_EQ(WaitForSingleObject(host_.closedByThread, 10000), WAIT_OBJECT_0);
+    ASSERT_EQ(record_.Seek(&record_, 0, kSeekFormB), 1);
+    ResetEvent(host_.closedByThread);
+    ASSERT_EQ(WaitForSingleObject(host_.closedByThread, 10000), WAIT_OBJECT_0);
+    for (int i = 0; i < 200 && record_.IsPlaying(&record_); ++i) Sleep(10);
+    EXPECT_EQ(host_.writes, 40) << "the song played again from its start";
+    const std::vector<std::string> expect = {"open 44100 2 0", "close 0", "open 44100 2 0", "close 0"};
+    EXPECT_EQ(host_.Calls(), expect);
+    record_.Stop(&record_);
+    record_.CloseFile(&record_);
 }
 
 TEST_F(Plugin, FileWithoutFramesOnlyClosesTheOutput) {

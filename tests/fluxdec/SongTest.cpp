@@ -32,10 +32,12 @@ struct OpenedSong {
     fluxdec_test::MemoryInput input;
     std::unique_ptr<Song> song = std::make_unique<Song>();
     bool opened = false;
-    // `sized`: the input's size is told, so the scan runs ahead of decoding rather than at once.
+    // `sized`: the input's size is told, so the scan runs a few frames ahead of decoding rather
+    // than at once.
     explicit OpenedSong(std::vector<uint8_t> bytes, int32_t chunk = 1 << 30, bool sized = false) {
         input.data = std::move(bytes);
         input.chunk = chunk;
+        song->scanBytesPerBlock = sized ? 0 : song->scanBytesPerBlock;  // the scan in pieces
         opened = OpenSong(song.get(),
                           SongInput{fluxdec_test::MemoryInput::Read, fluxdec_test::MemoryInput::Seek,
                                     &input, sized ? int64_t(input.data.size()) : -1});

@@ -30,7 +30,14 @@ struct CaptureHost {
     int32_t channels = 0;
     volatile LONG writes = 0;  // counted on the decoder thread, watched by the main thread
     bool writeFailed = false;
+    LARGE_INTEGER firstWrite{};  // when the first block came (QueryPerformanceCounter)
 };
+
+double MsSince(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
+}
 
 int32_t HostOpen(void* context, int32_t rate, int32_t channels, int32_t) {
     CaptureHost* host = static_cast<CaptureHost*>(context);
@@ -43,7 +50,7 @@ int32_t HostOpen(void* context, int32_t rate, int32_t channels, int32_t) {
 
 int32_t HostWrite(void* context, int32_t length, const void* data, int32_t) {
     CaptureHost* host = static_cast<CaptureHost*>(context);
-    InterlockedIncrement(&host->writes);
+    if (InterlockedIncrement(&host->writes) == 1) QueryPerformanceCounter(&host->firstWrite);
     if (length <= 0 || !data) return 0;
     if (host->out && !host->out->Write(static_cast<const int16_t*>(data), size_t(length / 2))) {
         host->writeFailed = true;
@@ -57,18 +64,27 @@ int32_t HostClose(void* context, int32_t) {
     return 1;
 }
 
-// --info: what the player learns of the song through the plug-in's records: the file info, and
-// the format that the song's first block opens the output with.
-int PrintInfo(PluginRecord* record, CaptureHost* host) {
-    PluginFileInfo info{};
-    if (!record->GetFileInfo || !record->GetFileInfo(record, &info)) {
-        std::fprintf(stderr, "fluxdec: the plug-in gives no file info\n");
-        return 1;
-    }
+// --info: what the player learns of the song through the plug-in's records: the file info once
+// the first block has come (the length is exact by then for a song of a few megabytes, whose
+// scan ends with the first block), and the format that the song's first block opens the output
+// with. On standard error: how long OpenFile took, and when the first block came.
+int PrintInfo(PluginRecord* record, CaptureHost* host, const LARGE_INTEGER& openStart,
+              const LARGE_INTEGER& openEnd) {
     record->Start(record);
     const HANDLE either[] = {host->opened, host->closed};
     WaitForMultipleObjects(2, either, FALSE, 5000);
+    for (int i = 0; i < 500 && host->writes == 0; ++i) Sleep(1);
+    PluginFileInfo info{};
+    const bool told = record->GetFileInfo && record->GetFileInfo(record, &info);
     record->Stop(record);
+    if (!told) {
+        std::fprintf(stderr, "fluxdec: the plug-in gives no file info\n");
+        return 1;
+    }
+    if (host->writes) {
+        std::fprintf(stderr, "fluxdec: OpenFile took %.1f ms; the first block came %.1f ms after it began\n",
+                     MsSince(openStart, openEnd), MsSince(openStart, host->firstWrite));
+    }
     std::printf("title: %s\n", info.title ? info.title : "");
     std::printf("sample-rate: %d\n", int(host->sampleRate));
     std::printf("channels: %d\n", int(host->channels));
@@ -118,12 +134,15 @@ int main(int argc, char** argv) {
     record.HostAudioClose = HostClose;
     query();
     initialise(&record);
+    LARGE_INTEGER openStart, openEnd;
+    QueryPerformanceCounter(&openStart);
     if (!record.OpenFile || !record.OpenFile(&record, inPath)) {
         std::fprintf(stderr, "fluxdec: cannot open input '%s'\n", inPath);
         return 1;
     }
+    QueryPerformanceCounter(&openEnd);
     if (args.info) {
-        const int status = PrintInfo(&record, &host);
+        const int status = PrintInfo(&record, &host, openStart, openEnd);
         record.CloseFile(&record);
         return status;
     }

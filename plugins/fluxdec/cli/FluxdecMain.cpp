@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
     struct stat st {};
     const int64_t size = fstat(fileno(in), &st) == 0 && S_ISREG(st.st_mode) ? int64_t(st.st_size) : -1;
     const bool opened = fluxdec::OpenSong(&gSong, fluxdec::SongInput{ReadFile, SeekFile, in, size});
+    const auto t1 = std::chrono::steady_clock::now();
     if (args.info) {
         if (opened) fluxdec::FinishSongScan(&gSong);
         const bool readError = std::ferror(in) != 0;
@@ -84,10 +85,11 @@ int main(int argc, char** argv) {
         }
         std::printf("title: %s\n", fluxdec::ReadSongTitle(inPath).c_str());
         PrintInfo(fluxdec::SongInfoOf(&gSong));
-        std::fprintf(
-            stderr, "fluxdec: scanned in %.1f ms\n",
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
-                .count());
+        const auto ms = [](auto from, auto to) {
+            return std::chrono::duration<double, std::milli>(to - from).count();
+        };
+        std::fprintf(stderr, "fluxdec: opened in %.1f ms, scanned in %.1f ms\n", ms(t0, t1),
+                     ms(t0, std::chrono::steady_clock::now()));
         return 0;
     }
 
@@ -108,7 +110,6 @@ int main(int argc, char** argv) {
     int32_t count = 0;
     fluxdec::Status status = fluxdec::Status::kEndOfStream;
     long blocks = 0, resyncs = 0;
-    double firstBlockMs = 0;
     int rate = 0, channels = 0;
     double seconds = 0;
     bool writeOk = true;
@@ -116,8 +117,9 @@ int main(int argc, char** argv) {
            !fluxdec::IsEndOfStream(status = fluxdec::DecodeSongBlock(&gSong, pcm, &info, &count))) {
         if (info.faults & fluxdec::kFaultResync) ++resyncs;
         if (blocks == 0) {
-            firstBlockMs = std::chrono::duration<double, std::milli>(
-                               std::chrono::steady_clock::now() - t0).count();
+            std::fprintf(stderr, "fluxdec: first block %.1f ms after the open began\n",
+                         std::chrono::duration<double, std::milli>(
+                             std::chrono::steady_clock::now() - t0).count());
             rate = info.sampleRate;
             channels = info.channels;
             out.SetFormat(rate, channels);
@@ -153,7 +155,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "fluxdec: %ld blocks, %d Hz, %d channel%s, %.1fx real time (%s)\n", blocks,
                  rate, channels, channels == 1 ? "" : "s", elapsed > 0 ? seconds / elapsed : 0.0,
                  fluxdec::StatusText(status));
-    std::fprintf(stderr, "fluxdec: first block %.1f ms after the open began; %ld damaged stretch%s skipped\n",
-                 firstBlockMs, resyncs, resyncs == 1 ? "" : "es");
+    if (resyncs) std::fprintf(stderr, "fluxdec: junk or damage passed over %ld time%s\n", resyncs,
+                              resyncs == 1 ? "" : "s");
     return 0;
 }

@@ -100,7 +100,9 @@ struct StreamReader {
     int32_t syncMode;           // SyncMode
     uint32_t syncFlags;         // FrameSyncFlag bits gathered for the next frame
     uint32_t formatKey;         // version, layer, rate and channels of the last frame; 0: none yet
-    int64_t searchedTo;         // input offset: no frame starts before it that was not found
+    int64_t searchStop;         // 0, or an input offset where a search pauses (the song's scan
+                                // runs in pieces): NextFrame then gives kNoSync with searchPaused
+    int32_t searchPaused;       // the last NextFrame paused its search; the next one resumes it
     uint32_t frameFlags;        // FrameSyncFlag bits of the frame just found
     int32_t frameLength;        // bytes of the frame just found, header included
     int64_t frameOffset;        // its input offset

@@ -96,10 +96,14 @@ bool Candidate(StreamReader* r, int32_t at, uint32_t key, FrameHeader* h) {
 }
 
 // Consumes bytes up to the next confirmed frame (true; the reader then expects it) or to the
-// end of the input (false). Each position is looked at once: only a 0xFF byte followed by three
-// set bits can start a header.
+// end of the input (false), or to the reader's searchStop (false, searchPaused set). Each
+// position is looked at once: only a 0xFF byte followed by three set bits can start a header.
 bool Search(StreamReader* r) {
     for (;;) {
+        if (r->searchStop && InputOffset(r) >= r->searchStop) {
+            r->searchPaused = 1;
+            return false;
+        }
         const int32_t have = WindowAvailable(r, 4096);
         if (have < 4) {
             r->windowPos += have;
@@ -125,6 +129,7 @@ bool Search(StreamReader* r) {
 
 Status NextFrame(StreamReader* r, FrameHeader* out) {
     r->frameFlags = 0;
+    r->searchPaused = 0;
     for (;;) {
         if (r->syncMode == kSyncSearch) {
             if (!Search(r)) return Status::kNoSync;

@@ -4,7 +4,8 @@
 // Opening reads the first frame only, so that a song sounds at once however long its file. The
 // scan (SongScan.cpp) then runs a piece with every block decoded: at least kScanLeadFrames ahead
 // of decoding, so that the end of a part is known before its padding must be cut, and
-// kScanBytesPerBlock more, so that it ends within a minute of playing even for a 10-hour file.
+// Song::scanBytesPerBlock more, so that it ends within a minute of playing even for a 10-hour
+// file.
 // Until it ends, the length is the Info/Xing/VBRI tag's frame count, else the bit rate times the
 // input's size; a seek past what was scanned scans up to its target first, so it lands exactly.
 //
@@ -57,7 +58,6 @@ namespace {
 
 constexpr int64_t kMaxMainDataBegin = 511;
 constexpr int64_t kScanLeadFrames = 16;
-constexpr int64_t kScanBytesPerBlock = 256 * 1024;
 
 // The last segment whose `start` field is at or before `value` (segments are sorted on all of
 // them).
@@ -98,13 +98,20 @@ void Estimate(Song* s) {
     info.lengthMs = info.samples * 1000 / first.sampleRate;
 }
 
-// The output samples that the scanned frames cover for certain (a part's padding may still cut
-// up to 4095 of them).
-int64_t ScannedOutput(const Song* s) {
-    if (s->scan.done) return INT64_MAX;
-    if (s->segments.empty()) return 0;
-    const SongSegment& last = s->segments.back();
-    return last.outputStart + KeptSamples(last, s->scan.decoded) - 4096;
+// The segment and stream frame of output sample `sample`, as far as the scan has got.
+size_t SegmentOfSample(const Song* s, int64_t sample, int64_t* decoded, int64_t* frame) {
+    const size_t i = LastSegmentAtOrBefore(s, sample, &SongSegment::outputStart);
+    const SongSegment& seg = s->segments[i];
+    *decoded = std::max(seg.firstDecoded, seg.keepFrom) + (sample - seg.outputStart);
+    *frame = FirstAudioFrame(seg) + (*decoded - seg.firstDecoded) / seg.samplesPerFrame;
+    return i;
+}
+
+// Whether the scan has found the frame of output sample `sample` and what decides its trim.
+bool Covers(const Song* s, int64_t sample) {
+    int64_t decoded, frame;
+    SegmentOfSample(s, sample, &decoded, &frame);
+    return s->scan.done || (frame < s->scan.frames && ScannedFor(s, frame));
 }
 
 // Starts decoding at stream frame `frame`, or the table's entry before it, with a fresh decoder;
@@ -169,9 +176,10 @@ bool OpenSong(Song* s, SongInput input) {
         CloseSong(s);
         return false;
     }
-    // The first audio frame too, for its format and bit rate; everything when the estimate
-    // would have no size to go on.
-    ScanOn(s, 1, input.size < 0 ? INT64_MAX : 0);
+    // The first audio frame too, for its format and bit rate, and what a few milliseconds of
+    // reading give (a short song is scanned whole); everything when the estimate would have no
+    // size to go on.
+    ScanOn(s, 1, input.size < 0 ? INT64_MAX : s->scanBytesPerBlock);
     Estimate(s);
     if (!RestartAt(s, 0)) {
         CloseSong(s);
@@ -194,14 +202,16 @@ Status DecodeSongBlock(Song* s, int16_t pcm[kMaxFrameSamples], FrameInfo* info,
                        int32_t* samplesPerChannel) {
     *samplesPerChannel = 0;
     if (!s->isOpen || s->ended) return Status::kEndOfStream;
-    ScanOn(s, s->nextFrame + kScanLeadFrames, kScanBytesPerBlock);
+    ScanOn(s, s->nextFrame + kScanLeadFrames, s->scanBytesPerBlock);
     // Bounded: every pass consumes a frame of the scanned ones.
     for (;;) {
         if (s->scan.done && s->nextFrame >= s->scan.frames) {
             s->ended = true;
             return Status::kEndOfStream;
         }
-        ScanOn(s, s->nextFrame + kScanLeadFrames, 0);
+        while (!ScannedFor(s, s->nextFrame))
+            ScanOn(s, s->nextFrame + kScanLeadFrames, s->scanBytesPerBlock);
+        if (s->scan.done && s->nextFrame >= s->scan.frames) continue;  // the scan has ended there
         if (s->nextSegment < s->segments.size() &&
             s->segments[s->nextSegment].firstFrame == s->nextFrame) {
             // A new format or part: nothing of the old one's filter bank belongs to it, and a
@@ -237,16 +247,14 @@ Status DecodeSongBlock(Song* s, int16_t pcm[kMaxFrameSamples], FrameInfo* info,
 bool SeekSongToSample(Song* s, int64_t sample) {
     if (!s->isOpen) return false;
     sample = std::max<int64_t>(0, sample);
-    while (!s->scan.done && ScannedOutput(s) <= sample) ScanOn(s, 0, kScanBytesPerBlock);
+    while (!Covers(s, sample)) ScanOn(s, s->scan.frames + kScanLeadFrames, s->scanBytesPerBlock);
     if (sample >= s->info.samples && s->scan.done) {
         s->position = s->info.samples;
         s->ended = true;
         return true;
     }
-    const SongSegment& seg = s->segments[LastSegmentAtOrBefore(s, sample, &SongSegment::outputStart)];
-    const int64_t decoded = std::max(seg.firstDecoded, seg.keepFrom) + (sample - seg.outputStart);
-    const int64_t target =
-        FirstAudioFrame(seg) + (decoded - seg.firstDecoded) / seg.samplesPerFrame;
+    int64_t decoded, target;
+    SegmentOfSample(s, sample, &decoded, &target);
     if (!RestartAt(s, PreRollStart(s, target))) {
         s->ended = true;
         return false;
@@ -268,11 +276,11 @@ bool SeekSongToMs(Song* s, int64_t ms) {
         // The first sample at or after the time: its position in ms is `ms` again.
         int64_t sample = seg.outputStart + ((ms - seg.msStart) * seg.sampleRate + 999) / 1000;
         if (i + 1 < s->segments.size()) sample = std::min(sample, s->segments[i + 1].outputStart);
-        if (s->scan.done || sample < ScannedOutput(s)) {
+        if (Covers(s, sample)) {
             if (s->scan.done && ms >= s->info.lengthMs) sample = s->info.samples;
             return SeekSongToSample(s, sample);
         }
-        ScanOn(s, 0, kScanBytesPerBlock);
+        ScanOn(s, s->scan.frames + kScanLeadFrames, s->scanBytesPerBlock);
     }
 }
 

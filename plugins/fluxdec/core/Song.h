@@ -84,6 +84,7 @@ struct SongScanState {
     int64_t decoded = 0;     // decoded samples of the audio frames scanned
     int64_t endOffset = 0;   // input offset where the last scanned frame ends
     int64_t partFrames = 0;  // audio frames of the current part so far
+    int64_t partFirstAudio = 0;  // stream frame index of the current part's first audio frame
     int64_t partTagFrames = -1;
     int32_t partPadding = 0;  // the current part's padding to trim, when its count matches
     int32_t bitrate = -1;
@@ -99,6 +100,9 @@ struct Song {
     SongBuffer buffer;
     SongScanState scan;
     int64_t inputAt = -1;  // the input's position (SongBuffer::inputAt of both buffers)
+    // Input the scan reads at the open and with every block beyond what decoding needs; a caller
+    // may lower it before OpenSong (the tests and the fuzz target do, to run the scan in pieces).
+    int64_t scanBytesPerBlock = 256 * 1024;
     SongInfo info{};
     // Owned: the input offset of every `offsetStride`-th frame. Both tables are bounded (Song.cpp:
     // kMaxOffsets, kMaxSegments): past its bound the offsets table keeps every second entry.

@@ -31,8 +31,12 @@ InfoTag ParseInfoTag(const uint8_t* bytes, int32_t size);
 // first segment, the info's format and tag fields). false when there is no frame.
 bool StartScan(Song* song);
 // Scans on until frame `untilFrame` has been scanned and `bytes` more bytes of input have been
-// passed, or the input ends (then song->scan.done, and the info's figures are exact).
+// passed, or the input ends (then song->scan.done, and the info's figures are exact); a search
+// through junk stops after `bytes` (at least 64 KB) all the same, to go on at the next call.
 void ScanOn(Song* song, int64_t untilFrame, int64_t bytes);
+// Whether decoding may take frame `frame`: it has been scanned, and so has all that decides
+// whether the padding of its part cuts it.
+bool ScannedFor(const Song* song, int64_t frame);
 // Output coordinates of a segment whose successor has started (or the last one, `end` being the
 // decoded samples scanned): samples it keeps.
 int64_t KeptSamples(const SongSegment& segment, int64_t end);

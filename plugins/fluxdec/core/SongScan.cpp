@@ -24,6 +24,12 @@ namespace fluxdec {
 namespace {
 
 constexpr size_t kMaxOffsets = size_t(1) << 19;
+// The first frame is searched for in pieces of 1 MB up to 4 MB: a file that holds none there is
+// no song, and its open costs no more than that.
+constexpr int64_t kFirstFrameSearchBytes = 1 << 20;
+constexpr int64_t kFirstFrameSearchPieces = 4;
+// The most frames a part's padding (at most 4095 - 529 samples) reaches into: 576 per frame.
+constexpr int64_t kPaddingFrames = 8;
 constexpr size_t kMaxSegments = 32768;
 constexpr int64_t kDecoderDelay = 529;
 // The longest frame: MPEG-1 at 320 kbit/s and 32 kHz, 1440 bytes and a padding byte.
@@ -165,18 +171,20 @@ bool RecordFrame(Song* s, const FrameHeader& h, int64_t offset, const InfoTag& t
     return true;
 }
 
-// One frame; false at the end of the scan.
-bool ScanFrame(Song* s) {
+enum class Scanned { kFrame, kPaused, kEnd };
+
+// One frame, or a paused search.
+Scanned ScanFrame(Song* s) {
     SongScanState& sc = s->scan;
     StreamReader* r = &sc.reader;
     FrameHeader h;
-    if (NextFrame(r, &h) != Status::kFrame) return false;
+    if (NextFrame(r, &h) != Status::kFrame) return r->searchPaused ? Scanned::kPaused : Scanned::kEnd;
     const int64_t offset = r->frameOffset;
     const int32_t bytes = r->frameLength;
     const InfoTag tag = TagOf(r, h, bytes, sc.frames == 0);
     // A frame cut short by the end of the input is not decoded either.
-    if (!SkipInput(r, bytes - 4)) return false;
-    if (!RecordFrame(s, h, offset, tag)) return false;
+    if (!SkipInput(r, bytes - 4)) return Scanned::kEnd;
+    if (!RecordFrame(s, h, offset, tag)) return Scanned::kEnd;
     sc.endOffset = offset + bytes;
     if (sc.frames == 1) {
         SongInfo& info = s->info;
@@ -190,7 +198,8 @@ bool ScanFrame(Song* s) {
         s->firstFrameOffset = offset;
         s->firstFrameBytes = bytes;
     }
-    return true;
+    if (tag.present) sc.partFirstAudio = sc.frames;
+    return Scanned::kFrame;
 }
 
 }  // namespace
@@ -209,7 +218,14 @@ bool StartScan(Song* s) {
     sc.partPadding = 0;
     sc.bitrate = -1;
     sc.done = false;
-    if (!SeekBuffered(&sc.buffer, 0) || !ScanFrame(s)) {
+    sc.partFirstAudio = 0;
+    // The first frame may lie behind junk: a piece of it at a time, as later.
+    Scanned first = SeekBuffered(&sc.buffer, 0) ? Scanned::kPaused : Scanned::kEnd;
+    for (int64_t piece = 1; first == Scanned::kPaused; ++piece) {
+        sc.reader.searchStop = piece * kFirstFrameSearchBytes;
+        first = piece > kFirstFrameSearchPieces ? Scanned::kEnd : ScanFrame(s);
+    }
+    if (first != Scanned::kFrame) {
         sc.done = true;
         return false;
     }
@@ -219,10 +235,27 @@ bool StartScan(Song* s) {
 void ScanOn(Song* s, int64_t untilFrame, int64_t bytes) {
     SongScanState& sc = s->scan;
     const int64_t from = InputOffset(&sc.reader);
-    const int64_t until = bytes > INT64_MAX - from ? INT64_MAX : from + bytes;
+    const auto after = [from](int64_t n) { return n > INT64_MAX - from ? INT64_MAX : from + n; };
+    // A search through junk pauses at the budget (at least 64 KB, so that it gets on).
+    sc.reader.searchStop = after(std::max<int64_t>(bytes, 65536));
+    const int64_t until = after(bytes);
     while (!sc.done && (sc.frames <= untilFrame || InputOffset(&sc.reader) < until)) {
-        if (!ScanFrame(s)) EndScan(s);
+        const Scanned scanned = ScanFrame(s);
+        if (scanned == Scanned::kEnd) EndScan(s);
+        if (scanned == Scanned::kPaused) break;
     }
+}
+
+bool ScannedFor(const Song* s, int64_t frame) {
+    const SongScanState& sc = s->scan;
+    if (sc.done) return true;
+    if (sc.frames <= frame) return false;
+    // Frames near the current part's declared end wait until the scan knows whether its padding
+    // is cut: whether the part ends with exactly the frames its tag counts.
+    if (frame < sc.partFirstAudio || sc.partTagFrames < 0 || sc.partPadding == 0 ||
+        frame < sc.partFirstAudio + sc.partTagFrames - kPaddingFrames)
+        return true;
+    return sc.frames > sc.partFirstAudio + sc.partTagFrames;
 }
 
 }  // namespace fluxdec

@@ -7,10 +7,10 @@
 // at once, so the new place is heard within a block or two), publishes the position being heard
 // after every block and the exact length once the song layer's scan (run a piece per block) has
 // ended, and at the end of the song lets the queued audio play out, closes the file and tells
-// the host the song is over. While the queued audio plays out, a seek is still carried out (the
-// knob dragged back in the song's last moments) and a stop still seen, every 10 ms. A stop
-// request is seen once per block and ends the thread without touching the host's output, which
-// Stop then closes at once.
+// the host the song is over. A seek that came while the queued audio played out (the knob
+// dragged back in the song's last moments) is carried out then, and the song plays on from
+// there instead of ending. A stop request is seen once per block and ends the thread without
+// touching the host's output, which Stop then closes at once.
 #include "plugins/fluxdec/win32/PluginState.h"
 
 namespace fluxdec {
@@ -126,18 +126,6 @@ void PlayBlocks(PluginState* state, HostOutput* output) {
     }
 }
 
-// Waits while the queued audio plays out (the time from the block being heard to the song's
-// end), looking for a seek or a stop every 10 ms; true when a seek came.
-bool SeekWhileQueuedAudioPlays(PluginState* state) {
-    const int64_t queuedMs = SongPositionMs(&state->song) - state->clock.HeardMs();
-    const DWORD start = GetTickCount();
-    while (!state->stopRequested && int64_t(GetTickCount() - start) < queuedMs) {
-        if (state->seekPosition != kNoSeek) return true;
-        Sleep(10);
-    }
-    return !state->stopRequested && state->seekPosition != kNoSeek;
-}
-
 }  // namespace
 
 DWORD WINAPI DecoderThreadMain(LPVOID param) {
@@ -149,13 +137,15 @@ DWORD WINAPI DecoderThreadMain(LPVOID param) {
     // Nothing below throws (the song layer's tables are bounded and never raise); should anything
     // do so, the song ends here rather than the host's process.
     try {
-        do {
+        for (;;) {
             PlayBlocks(state, &output);
-        } while (state->songOpen && !state->stopRequested && SeekWhileQueuedAudioPlays(state));
+            if (state->stopRequested) break;
+            output.Drain();
+            if (state->seekPosition == kNoSeek || !state->songOpen) break;
+        }
     } catch (...) {
     }
     if (!state->stopRequested) {
-        output.Drain();
         // The song has played out: the file is free for the user to move or delete now, not only
         // when the next song opens. Every entry that touches `file` ends this thread first.
         if (state->file != INVALID_HANDLE_VALUE) CloseHandle(state->file);
