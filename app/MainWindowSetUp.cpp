@@ -39,6 +39,7 @@ int PlayerApp::LoadSkin(HINSTANCE programInstance)
     visModes = 1;
     fullRepaint = 0;
     paintMutex = CreateMutexA(nullptr, FALSE, nullptr);
+    paintWake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     progressAngle = 0.0;
     seekPreview = -1;
     songLoaded = 0;

@@ -128,6 +128,7 @@ int PlayerApp::PlayCurrent()
     songLoaded = 1;
     InterlockedExchange(&titleScroll, kTitleRestart);
     titleWidth = kGlyphAdvance * static_cast<int32_t>(std::strlen(titleText));
+    WakePaintThread();
     return opened;
 }
 
@@ -139,7 +140,9 @@ int PlayerApp::HaltSong()
     if (playButton.IsOn())
         ToggleButton(playButton);
     PluginSlot* slot = CurrentSlot();
-    return slot != nullptr ? slot->StopAndClose() : 0;
+    const int stopped = slot != nullptr ? slot->StopAndClose() : 0;
+    WakePaintThread();  // the pointer sweeps back, the time and scopes come to rest
+    return stopped;
 }
 
 void PlayerApp::StopSong()
