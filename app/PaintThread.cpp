@@ -1,6 +1,7 @@
 // The paint thread: draws the window's animated parts straight into the window, and on the way
-// notices the end of a song (the player learns it only from the song's position passing its
-// length).
+// follows the songs (app/SongFollowing.cpp): the player learns of a song's end only from its
+// position passing its length, looked at every frame while a song plays and at once when the
+// device reports that a stream has ended.
 //
 // It draws a frame every 33 ms while something moves on its own (a song plays: the title
 // scrolls, the scopes and the time follow it; the progress pointer still sweeps; the picture of
@@ -16,6 +17,10 @@ namespace {
 
 constexpr DWORD kFramePeriodMs = 33;
 constexpr LONG kTitleScrollStep = 2;
+// After the device reports a stream's end, the plug-in reports its song over within moments:
+// it is looked for every millisecond for this long, since the blocks still queued are all the
+// time the next song has to follow on without a gap.
+constexpr int kEndLooks = 30;
 
 // Whether the window is shown at all: not hidden and not minimised.
 bool WindowShown(HWND window)
@@ -79,8 +84,7 @@ void PlayerApp::PaintFrames()
             PlaybackGuard guard(playback);
             // Under the lock: whoever holds it sees the title where the last frame drew it.
             InterlockedExchangeAdd(&titleScroll, -kTitleScrollStep);
-            if (CurrentPosition() > CurrentLength())
-                SelectEntry(currentIndex + 1);
+            FollowPlayback();
             // The window may have gone while the song changed.
             if (window.load() == nullptr)
                 break;
@@ -102,24 +106,30 @@ void PlayerApp::PaintFrames()
                 OutputDebugStringA(" Failure to Get PaintMutex \n");
                 moving = 1;  // the frame is tried again in a period
             }
-            // A playing song's end is noticed only here, whether the window shows or not; the
-            // frames go on, as they do while a song plays, while a message stands.
-            moving |= songLoaded | messageShown;
+            // A playing song's end is noticed only here, whether the window shows or not, and a
+            // stream still playing out or a song still heard is followed; the frames go on, as
+            // they do while a song plays, while a message stands.
+            moving |= songLoaded | messageShown | heard.active | (audio.streamOpen != 0);
         }
         if (!moving) {
-            WaitForSingleObject(paintWake, INFINITE);
+            // Nothing will change until woken, or until a stream ends or fails to open.
+            const HANDLE events[] = {paintWake, audio.endedEvent};
+            WaitForMultipleObjects(2, events, FALSE, INFINITE);
             last = GetTickCount();
             continue;
         }
-        // Sleep only the rest of the period: a frame that took longer is followed at once. A
-        // wake meanwhile changes nothing: the next frame draws what changed anyway.
-        const DWORD now = GetTickCount();
-        if (now - last >= kFramePeriodMs) {
-            last = now;
-        } else {
-            Sleep(kFramePeriodMs - (now - last));
-            last = GetTickCount();
+        // Wait only the rest of the period: a frame that took longer is followed at once. The
+        // end of a stream is acted on at once. A wake meanwhile changes nothing: the next frame
+        // draws what changed anyway.
+        for (;;) {
+            const DWORD spent = GetTickCount() - last;
+            if (spent >= kFramePeriodMs ||
+                WaitForSingleObject(audio.endedEvent, kFramePeriodMs - spent) != WAIT_OBJECT_0)
+                break;
+            for (int look = 0; look < kEndLooks && window.load() != nullptr && !FollowPlayback(); ++look)
+                Sleep(1);
         }
+        last = GetTickCount();
     }
 }
 
