@@ -9,13 +9,6 @@
 #include "app/Visualisation.h"
 #include "playback/PluginSlot.h"
 
-namespace {
-
-// After this many frames in a row without data the paint thread leaves the picture as it is.
-constexpr int32_t kIdleFramesBeforeFreeze = 15;
-
-}  // namespace
-
 void PlayerApp::DrawVisualisation(HDC dc)
 {
     PluginSlot* slot = CurrentSlot();
@@ -26,7 +19,7 @@ void PlayerApp::DrawVisualisation(HDC dc)
     else if (visIdleFrames < INT_MAX)
         visIdleFrames += 1;
     // A full repaint on the main thread still draws the frozen picture.
-    if (visIdleFrames > kIdleFramesBeforeFreeze && GetCurrentThreadId() == paintThreadId)
+    if (visIdleFrames > kVisIdleFramesBeforeFreeze && GetCurrentThreadId() == paintThreadId)
         return;
     if (visIdleFrames != 0)
         std::memset(visBuffer, 0, sizeof visBuffer);

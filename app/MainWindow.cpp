@@ -177,16 +177,20 @@ void PlayerApp::OnCaptureChanged()
     if (seekReleased)
         InterlockedExchange(&seekPreview, -1);
     dragger.EndDrag();
+    WakePaintThread();
 }
 
 void PlayerApp::OnChar(WPARAM character)
 {
-    // The paint thread reads the modes while it draws the visualisation under paintMutex.
-    PaintLock paint(*this);
-    if (character == '1')
-        visModes ^= 1;
-    else if (character == '2')
-        visModes ^= 2;
+    {
+        // The paint thread reads the modes while it draws the visualisation under paintMutex.
+        PaintLock paint(*this);
+        if (character == '1')
+            visModes ^= 1;
+        else if (character == '2')
+            visModes ^= 2;
+    }
+    WakePaintThread();
 }
 
 int PlayerApp::OnSetCursor()

@@ -45,6 +45,8 @@ void PlayerApp::OnMouseMove(int32_t x, int32_t y)
         volume = volumeKnob.OnMouseMove(x, y);
         seekChange = seekKnob.OnMouseMove(x, y);
     }
+    if (volume != 0 || seekChange != 0)
+        WakePaintThread();
     if (volume != 0)
         SetVolumeKnob(volume);
     if (seekChange != 0)
@@ -66,6 +68,7 @@ void PlayerApp::OnLeftButtonDown(int32_t x, int32_t y)
         taken += volumeKnob.OnMouseDown(x, y);
         seekTaken = seekKnob.OnMouseDown(x, y);
     }
+    WakePaintThread();
     if (seekTaken == 1) {
         BeginSeekPreview();
         taken += 1;
@@ -117,6 +120,7 @@ void PlayerApp::OnLeftButtonUp(int32_t x, int32_t y)
         else if (seekKnob.OnMouseUp(x, y))
             command = Command::Seek;
     }
+    WakePaintThread();  // a released knob shows its resting face
 
     const HWND w = window.load();
     switch (command) {

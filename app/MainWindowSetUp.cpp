@@ -39,6 +39,7 @@ int PlayerApp::LoadSkin(HINSTANCE programInstance)
     visModes = 1;
     fullRepaint = 0;
     paintMutex = CreateMutexA(nullptr, FALSE, nullptr);
+    paintWake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     progressAngle = 0.0;
     seekPreview = -1;
     songLoaded = 0;
@@ -146,6 +147,9 @@ void PlayerApp::SetUpWindow()
     seekKnob.clipToRegion = 1;
     seekKnob.SetRange(kSeekStartAngle, kSeekEndAngle, kSeekMinValue, kSeekMaxValue, kSeekRadius);
     seekKnob.SetSourceOrigin(1, 1);
+    // The play button's box reaches into the progress ring: drawn only over its own area, it
+    // leaves the ring's pixels to the ring, in a frame as in a whole repaint.
+    playButton.clipToRegion = 1;
     closeButton.clipToRegion = 1;
     minimizeButton.clipToRegion = 1;
     blankButton2.clipToRegion = 1;

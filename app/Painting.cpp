@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "app/PlayerApp.h"
+#include "app/Visualisation.h"
 #include "skin/GdiHandles.h"
 
 namespace {
@@ -74,6 +75,7 @@ void PlayerApp::OnPaint()
         return;
     }
     InterlockedExchange(&fullRepaint, 1);
+    framesMissed.store(0);
     const HDC back = backBuffer.dc;
     PaintFrame(back);
     SkinButton* const toggles[] = {&playButton, &pluginButton, &blankToggle2, &blankToggle1};
@@ -91,6 +93,8 @@ void PlayerApp::OnPaint()
     UnlockPaint();
     InterlockedExchange(&fullRepaint, 0);
     ValidateRect(w, nullptr);
+    // The window shows again (restored, uncovered): what moves on its own goes on moving.
+    WakePaintThread();
 }
 
 void PlayerApp::PaintFrame(HDC dc)
@@ -100,7 +104,18 @@ void PlayerApp::PaintFrame(HDC dc)
     DrawTitle(dc);
     DrawProgress(dc);
     seekKnob.Draw(dc, 0);
-    volumeKnob.Draw(dc, 0);
+    // The volume knob changes only while it is turned: it is drawn when its look changed.
+    if (fullRepaint || volumeKnob.value != volumeShownValue ||
+        volumeKnob.state != volumeShownState) {
+        volumeKnob.Draw(dc, 0);
+        volumeShownValue = volumeKnob.value;
+        volumeShownState = volumeKnob.state;
+    }
+}
+
+int PlayerApp::PictureMoves() const
+{
+    return progressMoving || visIdleFrames <= kVisIdleFramesBeforeFreeze;
 }
 
 void PlayerApp::DrawTime(HDC dc)
@@ -136,9 +151,12 @@ void PlayerApp::DrawTitle(HDC dc)
             InterlockedExchange(&titleScroll, kTitleRestartOffset);
         SelectClipRgn(dc, titleRegion);
         skinFont.DrawStringInBox(dc, titleText, kTitleLeft, kTitleRight, kTitleTop, titleScroll);
-    } else if (fullRepaint) {
+        titleScrolled = 1;
+    } else if (fullRepaint || titleScrolled) {
+        // At rest the title stands at its start, also right after a song stopped mid-scroll.
         SelectClipRgn(dc, titleRegion);
         skinFont.DrawStringInBox(dc, titleText, kTitleLeft, kTitleRight, kTitleTop, 0);
+        titleScrolled = 0;
     }
 }
 
@@ -154,9 +172,12 @@ void PlayerApp::DrawProgress(HDC dc)
             fraction = static_cast<double>(CurrentPosition()) / length;
     }
     const double target = fraction * kFullTurn - kQuarterTurn;
-    if (std::fabs(target - progressAngle) <= kProgressSettled && !fullRepaint)
+    progressMoving = std::fabs(target - progressAngle) > kProgressSettled;
+    if (!progressMoving && !fullRepaint)
         return;
-    progressAngle += (target - progressAngle) / 2;
+    // A repaint of a pointer at rest draws it where it rests.
+    if (progressMoving)
+        progressAngle += (target - progressAngle) / 2;
 
     SelectClipRgn(dc, progressRegion);
     const POINT tip = {
@@ -187,6 +208,7 @@ void PlayerApp::DrawMessage(const char* text)
         return;
     PresentTimeArea(text);
     messageShown = 1;
+    WakePaintThread();
 }
 
 void PlayerApp::RestoreMessageArea()
@@ -199,6 +221,7 @@ void PlayerApp::RestoreMessageArea()
     // The time comes back at the next frame rather than at the next change of second: a song
     // whose plug-in gives no position would otherwise leave the display empty.
     lastShownSecond = kNoSecondShown;
+    WakePaintThread();
 }
 
 void PlayerApp::PresentTimeArea(const char* text)

@@ -58,11 +58,21 @@ public:
     AudioDevice audio;                // the one output that every plug-in's call-backs feed
     volatile LONG fullRepaint = 0;    // 1 while OnPaint composes the whole window
     HANDLE paintMutex = nullptr;      // serialises all drawing into the window and backBuffer
+    // Auto-reset event (owned): something on screen changed; a resting paint thread draws.
+    HANDLE paintWake = nullptr;
     int32_t visModes = 1;             // bit 1: dot scope, bit 2: bar scope
     int32_t lastShownSecond = 0;      // the position last drawn by DrawTime, whole seconds
     int32_t visIdleFrames = 0;        // frames in a row without new visual data
     DWORD paintThreadId = 0;
     double progressAngle = 0.0;       // radians shown by the progress ring now
+    int32_t progressMoving = 0;       // 1 while the pointer has not reached its target
+    int32_t titleScrolled = 0;        // 1 while the window shows the title scrolled
+    // 1 when the paint thread left frames undrawn (the window minimised, hidden or covered)
+    // that no whole repaint has made good yet.
+    std::atomic<int32_t> framesMissed{0};
+    // The volume knob's value and state as the window shows them: it is drawn when they change.
+    int32_t volumeShownValue = INT32_MIN;
+    int32_t volumeShownState = INT32_MIN;
     int8_t visBuffer[kVisBufferBytes] = {};
     volatile LONG seekPreview = -1;   // percent while the seek knob is held, else -1
     int32_t seekChangeRemainder = 0;  // the seek knob's turn not yet a whole percent
@@ -301,6 +311,13 @@ public:
     void ShowMessage(const char* text, DWORD millis);
     // Body of the paint thread.
     static DWORD WINAPI PaintThreadMain(LPVOID app);
+    // Something the window shows changed (a song, a knob, the scopes' modes, a message gone):
+    // the paint thread, if it rests, draws a frame now. Any thread may call it at any time.
+    void WakePaintThread();
+    // Whether the picture goes on changing on its own after the frame just drawn, so that the
+    // paint thread draws the next one a period later rather than rest: the progress pointer
+    // still sweeping, the scopes' picture not yet frozen.
+    int PictureMoves() const;
 
     // The order in which the buttons are offered every mouse event.
     std::array<SkinButton*, 11> ButtonsInEventOrder();

@@ -189,6 +189,7 @@ int PlayerApp::StartCurrent(bool following, bool paused)
         entry->title.Assign(title.c_str());
     std::string drawn;
     AppendFoldedUtf8(title.data(), title.size(), kPathChars - 1, drawn);
+    WakePaintThread();
     // A song without a title of its own keeps the one before.
     if (heard.active) {
         std::memcpy(heard.nextTitle, titleText, sizeof heard.nextTitle);
@@ -208,6 +209,7 @@ void PlayerApp::RestartTitle()
     titleWidth = kGlyphAdvance * static_cast<int32_t>(std::strlen(titleText));
     // The song heard now changed: its row takes the mark.
     NotifySongChanged();
+    WakePaintThread();
 }
 
 int PlayerApp::StopSlot(PluginSlot* slot, bool keepTail)
@@ -245,6 +247,8 @@ int PlayerApp::HaltSong()
     if (playButton.IsOn())
         ToggleButton(playButton);
     PluginSlot* slot = CurrentSlot();
+    // The pointer sweeps back, the time and scopes come to rest.
+    WakePaintThread();
     if (slot == nullptr) {
         audio.Close(1);
         EndPause();

@@ -136,5 +136,9 @@ void PlayerApp::CleanUp()
         CloseHandle(paintMutex);
         paintMutex = nullptr;
     }
+    if (paintWake != nullptr) {
+        CloseHandle(paintWake);
+        paintWake = nullptr;
+    }
     singleInstance.Release();
 }

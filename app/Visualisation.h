@@ -17,6 +17,9 @@ inline constexpr int32_t kVisWindowY = 60;
 inline constexpr int32_t kVisBufferValues = 2304;  // four blocks of kVisBlockValues
 inline constexpr int32_t kVisBlockValues = 576;
 
+// After this many frames in a row without data the paint thread leaves the picture as it is.
+inline constexpr int32_t kVisIdleFramesBeforeFreeze = 15;
+
 inline constexpr int32_t kVisModeDots = 1;  // blocks C and D as dots about rows 26 and 38
 inline constexpr int32_t kVisModeBars = 2;  // blocks A and B as bars above and below row 32
 

@@ -1,7 +1,9 @@
 /* Drives a running player from outside, for tests and scripts:
  *   corvane-remote wait [MILLIS]   waits until the main window exists (exit 0), else exit 1
  *   corvane-remote close [MILLIS]  asks the main window to close and waits until it is gone
- *   corvane-remote key VK          a key press (virtual-key code, decimal) for the main window */
+ *   corvane-remote key VK          a key press (virtual-key code, decimal) for the main window
+ *   corvane-remote minimise|hide|restore   minimises, hides or restores the main window
+ *   corvane-remote close-about     closes the About window (the splash shown at start), if shown */
 #include <windows.h>
 #include <stdlib.h>
 #include <string.h>
@@ -40,6 +42,21 @@ int main(int argc, char** argv)
                 return 1;
             Sleep(20);
         }
+        return 0;
+    }
+    if (strcmp(argv[1], "minimise") == 0 || strcmp(argv[1], "hide") == 0 ||
+        strcmp(argv[1], "restore") == 0) {
+        HWND window = WaitForWindow(0);
+        int how = argv[1][0] == 'm' ? SW_MINIMIZE : argv[1][0] == 'h' ? SW_HIDE : SW_RESTORE;
+        if (window == NULL)
+            return 1;
+        ShowWindow(window, how);
+        return 0;
+    }
+    if (strcmp(argv[1], "close-about") == 0) {
+        HWND about = FindWindowA("Corvane About Window", "Corvane About Window");
+        if (about != NULL)
+            PostMessageA(about, WM_CLOSE, 0, 0);
         return 0;
     }
     return 2;

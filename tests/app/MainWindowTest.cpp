@@ -421,6 +421,67 @@ TEST_F(MainWindowTest, RapidCommandsAndDropsFromAnotherThreadLeaveNoHandlesBehin
     EXPECT_EQ(threadsBefore, ThreadCount());
 }
 
+// Where what the window shows differs from what a whole repaint draws over it (empty when
+// nowhere), outside the scopes (a repaint moves their picture a frame on) and, while
+// `ringMoves`, outside the progress ring (a repaint moves a sweeping pointer). Both locks are
+// held throughout, so that no frame comes in between.
+std::string DifferencesFromAWholeRepaint(bool ringMoves)
+{
+    PlaybackGuard guard(app.playback);
+    PaintLock paint(app);
+    const Pixels shown = WindowPixels(app);
+    app.OnPaint();
+    const Pixels repainted = WindowPixels(app);
+    const RECT scopes = {38, 60, 38 + 95, 60 + 48};
+    int differences = 0;
+    char first[96] = "";
+    for (int y = 0; y < app.windowHeight; ++y)
+        for (int x = 0; x < app.windowWidth; ++x) {
+            const POINT p = {x, y};
+            if (PtInRect(&scopes, p) || (ringMoves && PtInRegion(app.progressRegion, x, y)) ||
+                shown.At(x, y) == repainted.At(x, y))
+                continue;
+            if (differences++ == 0)
+                std::snprintf(first, sizeof first, "first at (%d, %d): shown %06X, repainted %06X",
+                              x, y, shown.At(x, y), repainted.At(x, y));
+        }
+    return differences == 0 ? "" : std::to_string(differences) + " pixels differ, " + first;
+}
+
+TEST_F(MainWindowTest, WindowBackFromMinimisedOrCoveredShowsWhatAWholeRepaintDraws)
+{
+    TestPlugin()->reportedInfo.lengthA = 600000;
+    TestPlugin()->reportedInfo.positionA = 5000;
+    LoadTestSongs(1);
+    app.PlayCurrent();
+    const HWND w = app.window.load();
+    PumpMessages(300);
+
+    // Minimised while the song goes on: restored, it shows the time reached and the title at once.
+    ShowWindow(w, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(w));
+    TestPlugin()->reportedInfo.positionA = 71000;
+    PumpMessages(300);
+    ShowWindow(w, SW_RESTORE);
+    UpdateWindow(w);
+    EXPECT_TRUE(TimeAreaShows(ExpectedTime("01:11")));
+    EXPECT_EQ("", DifferencesFromAWholeRepaint(true)) << "restored while playing";
+
+    // Stopped under another window: once uncovered, it shows the stopped player.
+    RECT frame;
+    GetWindowRect(w, &frame);
+    HWND cover = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, frame.left,
+                                 frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                                 nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, cover);
+    PumpMessages(200);
+    app.StopSong();
+    PumpMessages(1000);  // the pointer sweeps back, the scopes come to rest
+    DestroyWindow(cover);
+    PumpMessages(100);
+    EXPECT_EQ("", DifferencesFromAWholeRepaint(false)) << "stopped while covered";
+}
+
 }  // namespace
 
 // A measurement, not a check (run it with --gtest_also_run_disabled_tests): the paint thread's
