@@ -115,6 +115,8 @@ int PlayerApp::StartCurrent(bool following)
     // next one opens.
     if (PluginSlot* running = CurrentSlot())
         StopSlot(running, following);
+    else if (!following)
+        audio.Close(1);
     currentPlugin = slotIndex;
     PluginSlot* slot = pluginSlots[slotIndex];
     // Plug-ins take 8-bit paths: a name the code page cannot hold goes by its short form, and

@@ -52,6 +52,7 @@ int32_t PluginSlot::Load(const char* fileName)
     record.HostAudioOpen = HostAudioOpen;
     record.HostAudioWrite = HostAudioWrite;
     record.HostAudioClose = HostAudioClose;
+    record.reserved20 |= kHostFlagPlaysOutAfterClose;
     initialise(&record);
 
     // A plug-in that describes nothing keeps a zero description: no extensions, no flags.
