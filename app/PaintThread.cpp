@@ -3,6 +3,7 @@
 // position passing its length, looked at every frame and at once when the device reports that a
 // stream has ended.
 #include <windows.h>
+#include <mmsystem.h>
 
 #include "app/PlayerApp.h"
 #include "skin/GdiHandles.h"
@@ -26,6 +27,10 @@ DWORD WINAPI PlayerApp::PaintThreadMain(LPVOID app)
 
 void PlayerApp::PaintFrames()
 {
+    // The platform sets its audio devices up at the first wave-out call (a fifth of a second
+    // under Wine): here, off the user's thread, rather than in the first song's open, where a
+    // stop pressed at once would wait for it.
+    waveOutGetNumDevs();
     DWORD last = GetTickCount();
     while (HWND w = window.load()) {
         InterlockedExchangeAdd(&titleScroll, -kTitleScrollStep);
