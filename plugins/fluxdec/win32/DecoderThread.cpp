@@ -8,7 +8,8 @@
 // after every block and the exact length once the song layer's scan (run a piece per block) has
 // ended, and at the end of the song lets the queued audio play out, closes the file and tells
 // the host the song is over. While the queued audio plays out, a seek is still carried out (the
-// knob dragged back in the song's last moments) and a stop still seen, every 10 ms. A stop
+// knob dragged back in the song's last moments) and a stop still seen, every 10 ms; a host whose
+// draining close returns at once (kHostFlagPlaysOutAfterClose) is told at once instead. A stop
 // request is seen once per block and ends the thread without touching the host's output, which
 // Stop then closes at once.
 #include "plugins/fluxdec/win32/PluginState.h"
@@ -148,10 +149,15 @@ DWORD WINAPI DecoderThreadMain(LPVOID param) {
     state->visual.Clear();
     // Nothing below throws (the song layer's tables are bounded and never raise); should anything
     // do so, the song ends here rather than the host's process.
+    // A host that plays the queued audio out after the close opens the next song behind it and
+    // starts this one again for a seek in its last moments: waiting here would let its queue run
+    // dry before the next song follows.
+    const bool hostPlaysOut = (record->reserved20 & kHostFlagPlaysOutAfterClose) != 0;
     try {
         do {
             PlayBlocks(state, &output);
-        } while (state->songOpen && !state->stopRequested && SeekWhileQueuedAudioPlays(state));
+        } while (state->songOpen && !state->stopRequested && !hostPlaysOut &&
+                 SeekWhileQueuedAudioPlays(state));
     } catch (...) {
     }
     if (!state->stopRequested) {
