@@ -9,6 +9,7 @@
 // change it rests until WakePaintThread says something did. It draws nothing while the window
 // cannot be seen; a whole repaint draws the picture when it can be seen again.
 #include <windows.h>
+#include <mmsystem.h>
 
 #include "app/PlayerApp.h"
 #include "skin/GdiHandles.h"
@@ -77,6 +78,10 @@ void PlayerApp::WakePaintThread()
 
 void PlayerApp::PaintFrames()
 {
+    // The platform sets its audio devices up at the first wave-out call (a fifth of a second
+    // under Wine): here, off the user's thread, rather than in the first song's open, where a
+    // stop pressed at once would wait for it.
+    waveOutGetNumDevs();
     DWORD last = GetTickCount();
     while (HWND w = window.load()) {
         int moving = 0;

@@ -152,6 +152,8 @@ int PlayerApp::StartCurrent(bool following, bool paused)
     // next one opens.
     if (PluginSlot* running = CurrentSlot())
         StopSlot(running, following);
+    else if (!following)
+        audio.Close(1);
     if (paused)
         audio.Pause();
     // A remembered entry is kept whether or not a plug-in claims it today: unclaimed, it is

@@ -34,8 +34,10 @@ int PlayerApp::FollowPlayback()
     if (ended)
         AdvanceAtEnd();
     FollowHeardSong();
-    // A stream that ended with nothing after it: the device closes once it has played out.
-    audio.CloseIfPlayedOut();
+    // A stream that ended with nothing after it: the device closes once it has played out. A
+    // song just started gets until the next frame to open its stream.
+    if (!ended && !heard.active)
+        audio.CloseIfPlayedOut();
     // After a stream's end the plug-in reports the song over within moments; until it has, or
     // a stream has opened again, the next look comes soon.
     return ended || !songLoaded || heard.active || audio.streamOpen != 0 ? 1 : 0;

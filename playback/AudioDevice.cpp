@@ -212,20 +212,16 @@ int32_t AudioDevice::OpenRing(int32_t channels, int32_t sampleRate)
     const uint64_t ringBytes =
         (static_cast<uint64_t>(bufferBytes) + kHeaderSize + sizeof(LONG)) * static_cast<uint64_t>(bufferCount);
     if (channels < 1 || channels > kMaxChannels || sampleRate < 1 || sampleRate > kMaxSampleRate ||
-        bufferCount < 1 || bufferBytes < 1 || ringBytes > kMaxRingBytes) {
-        format = WAVEFORMATEX();
+        bufferCount < 1 || bufferBytes < 1 || ringBytes > kMaxRingBytes)
         return 0;
-    }
 
     HWAVEOUT opened = nullptr;
     const MMRESULT result =
         api->Open(&opened, static_cast<UINT>(output.device), &format,
                   reinterpret_cast<DWORD_PTR>(&AudioDevice::OnDeviceMessage),
                   reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION | WAVE_ALLOWSYNC);
-    if (result != MMSYSERR_NOERROR) {
-        format = WAVEFORMATEX();
+    if (result != MMSYSERR_NOERROR)
         return 0;
-    }
     StoreWaveOut(&waveOut, opened);
 
     // One fixed, zero-filled block: the headers first, then the data buffers.
@@ -236,7 +232,6 @@ int32_t AudioDevice::OpenRing(int32_t channels, int32_t sampleRate)
             GlobalFree(memory);
         StoreWaveOut(&waveOut, nullptr);
         api->Close(opened);
-        format = WAVEFORMATEX();
         return 0;
     }
 
@@ -380,8 +375,6 @@ void AudioDevice::Release()
         StoreWaveOut(&waveOut, nullptr);
         api->Close(device);
     }
-    // The next open, whatever its format, starts a ring of its own.
-    format = WAVEFORMATEX();
     InterlockedDecrement(&closing);
 }
 

@@ -53,8 +53,8 @@ int32_t PluginSlot::Load(const char* fileName)
     record.HostAudioWrite = HostAudioWrite;
     record.HostAudioClose = HostAudioClose;
     // Titles in any script: a plug-in that knows the flag answers in UTF-8, one that does not
-    // never reads it.
-    record.reserved20 = kHostFlagUtf8Titles;
+    // never reads it. The draining close returns at once and the queued audio plays on.
+    record.reserved20 = kHostFlagUtf8Titles | kHostFlagPlaysOutAfterClose;
     initialise(&record);
 
     // A plug-in that describes nothing keeps a zero description: no extensions, no flags.

@@ -26,7 +26,8 @@ typedef int32_t (*HostAudioOpenFn)(void* hostContext, int32_t sampleRate, int32_
 // with the block. Returns the number of bytes queued.
 typedef int32_t (*HostAudioWriteFn)(void* hostContext, int32_t length, const void* data,
                                     int32_t tag);
-// immediate 0: let the queued audio play out first; non-zero: discard it and close at once.
+// immediate 0: let the queued audio play out (see kHostFlagPlaysOutAfterClose); non-zero:
+// discard it and close at once.
 typedef int32_t (*HostAudioCloseFn)(void* hostContext, int32_t immediate);
 
 // Plug-in entries.
@@ -119,6 +120,11 @@ inline constexpr int32_t kHostFlagReplayGainMask = 3 << kHostFlagReplayGainShift
 inline constexpr int32_t kReplayGainOff = 0;
 inline constexpr int32_t kReplayGainTrack = 1;
 inline constexpr int32_t kReplayGainAlbum = 2;
+// Bit 3: the host's draining HostAudioClose returns at once, and the queued audio plays out
+// while the host opens the next song behind it; a seek in the song's last moments reaches the
+// plug-in as a new start of the song. A plug-in should then close with draining as soon as its
+// last block is written, not wait for the audio itself. An older host drains inside the call.
+inline constexpr int32_t kHostFlagPlaysOutAfterClose = 1 << 3;
 inline constexpr int32_t kNoFileInfoValue = -1;
 inline constexpr int32_t kSeekFormA = 2;
 inline constexpr int32_t kSeekFormB = 1;

@@ -9,8 +9,9 @@
 // ended, and at the end of the song lets the queued audio play out, closes the file and tells
 // the host the song is over. A seek that came while the queued audio played out (the knob
 // dragged back in the song's last moments) is carried out then, and the song plays on from
-// there instead of ending. A stop request is seen once per block and ends the thread without
-// touching the host's output, which Stop then closes at once.
+// there instead of ending; a host whose draining close returns at once
+// (kHostFlagPlaysOutAfterClose) handles such a seek itself. A stop request is seen once per block
+// and ends the thread without touching the host's output, which Stop then closes at once.
 #include "plugins/fluxdec/win32/PluginState.h"
 
 namespace fluxdec {
