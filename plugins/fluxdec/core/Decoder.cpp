@@ -23,6 +23,7 @@ const char* StatusText(Status s) {
 
 void InitDecoder(Decoder* d, ReadFn read, void* context) {
     std::memset(d, 0, sizeof *d);
+    d->synthWindow = kSynthWindow;
     d->reader.read = read;
     d->reader.context = context;
 }
@@ -79,7 +80,7 @@ static void DecodeGranule(Decoder* d, BitReader* br, int gr, int16_t* pcm) {
         HybridFilterBank(d, gr, ch, subbands);
         // Each channel's slots go out whole; two channels are interleaved afterwards.
         int16_t* out = channels == 1 ? pcm + gr * 576 : d->channelPcm[ch];
-        SynthesiseGranule(&d->channel[ch], d->hybrid, out, 1);
+        SynthesiseGranule(&d->channel[ch], d->hybrid, out, 1, d->synthWindow);
     }
     if (channels == 2) Interleave(d->channelPcm[0], d->channelPcm[1], pcm + gr * 1152, 576);
 }

@@ -105,6 +105,10 @@ struct Decoder {
     int16_t channelPcm[2][576];     // one granule's samples per channel, before interleaving
     ChannelState channel[2];
     uint32_t faults;                // FrameFault bits of the current frame
+    // The synthesis window the output is made with: kSynthWindow, or scaledWindow when an output
+    // scale other than 1 is set (SetOutputScale).
+    const float (*synthWindow)[32];
+    alignas(16) float scaledWindow[16][32];
 };
 
 }  // namespace fluxdec

@@ -84,6 +84,7 @@ void PlaceSegments(Song* s) {
 bool RestartAt(Song* s, int64_t frame) {
     if (!SeekBuffered(&s->buffer, frame == 0 ? 0 : s->frameOffsets[size_t(frame)])) return false;
     InitDecoder(&s->decoder, ReadBuffered, &s->buffer);
+    SetOutputScale(&s->decoder, s->outputScale);
     s->decoder.reader.frameIndex = int32_t(frame);
     s->nextFrame = frame;
     s->nextSegment = 0;
@@ -118,6 +119,7 @@ int64_t PreRollStart(const Song* s, int64_t target) {
 bool OpenSong(Song* s, SongInput input) {
     CloseSong(s);
     s->info = SongInfo{};
+    s->outputScale = 1.0f;
     if (!input.read) return false;
     BindBuffer(&s->buffer, input);
     InfoTag tag;
@@ -126,6 +128,7 @@ bool OpenSong(Song* s, SongInput input) {
         return false;
     }
     SongInfo& info = s->info;
+    info.lameGain = tag.replayGain;
     const int64_t decoded = DecodedOfFrame(s, FrameCount(s));
     s->trimStart = tag.hasLameTag ? tag.encoderDelay + kDecoderDelay : 0;
     const int64_t trimEnd = tag.hasLameTag && tag.frames == info.frames
@@ -218,6 +221,11 @@ bool SeekSongToMs(Song* s, int64_t ms) {
     int64_t sample = seg.outputStart + ((ms - seg.msStart) * seg.sampleRate + 999) / 1000;
     if (i + 1 < s->segments.size()) sample = std::min(sample, s->segments[i + 1].outputStart);
     return SeekSongToSample(s, sample);
+}
+
+void SetSongOutputScale(Song* s, float scale) {
+    s->outputScale = scale;
+    SetOutputScale(&s->decoder, scale);
 }
 
 int64_t SongPositionSamples(const Song* s) { return s->position; }

@@ -26,7 +26,7 @@ bool SameFormat(const SongSegment& s, const FrameHeader& h) {
 }  // namespace
 
 bool ScanSong(Song* song, InfoTag* tag) {
-    *tag = InfoTag{false, -1, false, 0, 0};
+    *tag = InfoTag{false, -1, false, 0, 0, {}};
     SongBuffer* b = &song->buffer;
     // The decoder's own reader skips the leading ID3v2 tags exactly as decoding will; OpenSong
     // initialises the decoder again afterwards.

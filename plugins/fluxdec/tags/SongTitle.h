@@ -17,9 +17,22 @@
 #include <cstdint>
 #include <string>
 
+#include "plugins/fluxdec/core/ReplayGain.h"
+
 namespace fluxdec {
 
 inline constexpr size_t kMaxTitleChars = 2047;
+
+// What the player takes from a song's tags, read in one pass (a file open and a few reads).
+struct SongTags {
+    std::string title;          // as ReadSongTitle gives it
+    ReplayGainSource id3v2Gain; // the ID3v2 tag's TXXX REPLAYGAIN_* frames (ReplayGainTags.h)
+    ReplayGainSource apeGain;   // the APEv2 tag's REPLAYGAIN_* items
+};
+
+// The title and the gains of the file at `path` (as ReadSongTitle), or of its bytes in memory.
+SongTags ReadSongTags(const char* path);
+SongTags SongTagsFromBytes(const uint8_t* data, size_t size, const char* path);
 
 // Reads the tags of the file at `path` (an 8-bit path: UTF-8 natively, the system's code page
 // under Windows, as the plug-in API hands it over). The file is opened for reading only and with
