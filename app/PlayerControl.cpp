@@ -19,6 +19,7 @@
 #include "playlist/FileDialogs.h"
 #include "playlist/PlaylistFile.h"
 #include "playlist/WideText.h"
+#include "settings/Settings.h"
 
 namespace {
 
@@ -107,6 +108,7 @@ int PlayerApp::PlayCurrent()
         running->StopAndClose();
     currentPlugin = slotIndex;
     PluginSlot* slot = pluginSlots[slotIndex];
+    slot->SetReplayGain(gSettings.replayGain);  // the preference as it stands when a song opens
     // Plug-ins take 8-bit paths: a name the code page cannot hold goes by its short form, and
     // one without any such form is not opened at all rather than handed over mangled.
     const int opened = PluginPathFor(entry->filePath.text, openedPluginPath)

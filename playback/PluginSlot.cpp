@@ -79,6 +79,13 @@ char* PluginSlot::CopyTitle(char* destination, int32_t maxLength) const
     return destination;
 }
 
+void PluginSlot::SetReplayGain(int32_t mode)
+{
+    if (mode != kReplayGainTrack && mode != kReplayGainAlbum)
+        mode = kReplayGainOff;
+    record.reserved20 = (record.reserved20 & ~kHostFlagReplayGainMask) | (mode << kHostFlagReplayGainShift);
+}
+
 int32_t PluginSlot::OpenFile(const char* path)
 {
     if (!loaded || record.OpenFile == nullptr || path == nullptr)

@@ -40,6 +40,9 @@ public:
     // info fetched at Start is valid and has one; else null and nothing copied.
     char* CopyTitle(char* destination, int32_t maxLength) const;
 
+    // The ReplayGain the plug-in applies to the songs it opens from now on (kReplayGainOff,
+    // kReplayGainTrack or kReplayGainAlbum; anything else is off), in the record's host flags.
+    void SetReplayGain(int32_t mode);
     int32_t OpenFile(const char* path);
     // Starts playback and fetches the song's info; `infoValid` tells whether that succeeded.
     // A failed Start leaves `infoValid` as it was.

@@ -1,5 +1,7 @@
 #include "plugins/fluxdec/tags/ReplayGainTags.h"
 
+#include <string>
+
 #include <taglib/id3v2frame.h>
 #include <taglib/textidentificationframe.h>
 

@@ -34,6 +34,15 @@ struct SongTags {
 SongTags ReadSongTags(const char* path);
 SongTags SongTagsFromBytes(const uint8_t* data, size_t size, const char* path);
 
+// A song's ReplayGain sources in order of belief: its tags', then its LAME tag's
+// (SongInfo::lameGain); ReplayGainChoice::source indexes these names.
+inline constexpr const char* kReplayGainSourceNames[] = {"id3v2", "ape", "lame"};
+inline ReplayGainChoice ChooseSongReplayGain(const SongTags& tags, const ReplayGainSource& lameGain,
+                                             ReplayGainMode mode) {
+    const ReplayGainSource sources[] = {tags.id3v2Gain, tags.apeGain, lameGain};
+    return ChooseReplayGain(sources, 3, mode);
+}
+
 // Reads the tags of the file at `path` (an 8-bit path: UTF-8 natively, the system's code page
 // under Windows, as the plug-in API hands it over). The file is opened for reading only and with
 // read sharing, so the plug-in's own handle on the song may be open at the same time.

@@ -93,10 +93,15 @@ bool OpenSongFile(PluginState* state) {
     state->file = CreateFileA(state->path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (state->file == INVALID_HANDLE_VALUE) return false;
-    const std::string title = ReadSongTitle(state->path);
-    std::strncpy(state->title, title.c_str(), kPluginPathChars - 1);
+    const SongTags tags = ReadSongTags(state->path);
+    std::strncpy(state->title, tags.title.c_str(), kPluginPathChars - 1);
     // A file without a single frame still opens: it plays as nothing and ends at once.
     state->songOpen = OpenSong(&state->song, SongInput{ReadSongFile, SeekSongFile, state->file});
+    if (state->songOpen) {
+        const ReplayGainChoice gain =
+            ChooseSongReplayGain(tags, SongInfoOf(&state->song).lameGain, state->replayGain);
+        SetSongOutputScale(&state->song, gain.scale);
+    }
     const SongInfo* song = state->songOpen ? &SongInfoOf(&state->song) : nullptr;
     InterlockedExchange(&state->lengthMs, song ? InfoValue(song->lengthMs) : 0);
     InterlockedExchange(&state->lengthSamples, song ? InfoValue(song->samples) : 0);
@@ -115,6 +120,9 @@ int32_t OpenFileEntry(PluginRecord* record, const char* path) {
     InterlockedExchange(&state->seekPosition, kNoSeek);
     std::strncpy(state->path, path, kPluginPathChars - 1);  // paths of 2048+ characters are cut
     state->path[kPluginPathChars - 1] = '\0';
+    // The host's choice at this open holds for the song (also when it is started again).
+    state->replayGain = ReplayGainModeFromBits((record->reserved20 & kHostFlagReplayGainMask) >>
+                                               kHostFlagReplayGainShift);
     return OpenSongFile(state) ? 1 : 0;
 }
 
