@@ -4,9 +4,10 @@
 #
 # What the plug-in does not need stays out where TagLib's build allows it: no zlib (compressed
 # ID3v2 frames are then skipped, never inflated), no C bindings, examples or tests. TagLib 1.13
-# has no switch per container, so every container is compiled; only the MPEG, ID3 and APE code
-# that the title reader reaches is linked, and the plug-in drops the rest of it at link time
-# (function sections, --gc-sections).
+# has no switch per container, so every container is compiled; the patch step
+# (TagLibTrim.cmake) cuts the references that would link the other containers and libstdc++'s
+# streams into the plug-in, which links only the MPEG, ID3 and APE code that the title reader
+# reaches.
 if(NOT CORVANE_WINDOWS)
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(TAGLIB REQUIRED IMPORTED_TARGET taglib)
@@ -40,7 +41,9 @@ ExternalProject_Add(taglib_build
              -DVISIBILITY_HIDDEN=ON
              "-DCMAKE_CXX_FLAGS=${taglib_cxx_flags}"
   BUILD_BYPRODUCTS ${taglib_install}/lib/libtag.a
-  UPDATE_COMMAND "" PATCH_COMMAND ""
+  UPDATE_COMMAND ""
+  PATCH_COMMAND ${CMAKE_COMMAND} -DTAGLIB_DIR=<SOURCE_DIR>
+                -P ${CMAKE_CURRENT_LIST_DIR}/TagLibTrim.cmake
   EXCLUDE_FROM_ALL ON)
 file(MAKE_DIRECTORY ${taglib_install}/include)
 add_library(corvane_taglib STATIC IMPORTED GLOBAL)

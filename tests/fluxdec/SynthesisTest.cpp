@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <vector>
 
+#include "plugins/fluxdec/core/SimdStages.h"
 #include "tests/fluxdec/StreamBuilder.h"
 
 using namespace fluxdec;
@@ -201,23 +203,70 @@ TEST(Imdct, MixedFlagOnStartAndStopBlocksGivesSubbandsZeroAndOneTheNormalWindow)
     }
 }
 
-TEST(Synthesis, VectorFormGivesTheScalarFormsSamplesAndState) {
+TEST(Synthesis, VectorFormsGiveTheScalarFormsSamplesAndState) {
     // Four granules of random subband samples, loud enough to clip now and then, in one and two
-    // channel layouts: the synthesis used in decoding and the slot-by-slot scalar form must
-    // write the same samples and leave the same V buffers, bit for bit.
-    std::mt19937 rng(13);
-    std::uniform_real_distribution<float> u(-1.5f, 1.5f);
-    for (int stride : {1, 2}) {
-        ChannelState a{}, b{};
-        for (int gr = 0; gr < 4; ++gr) {
-            float hybrid[18][32];
-            for (auto& row : hybrid)
-                for (float& v : row) v = u(rng);
-            int16_t pa[576 * 2] = {}, pb[576 * 2] = {};
-            SynthesiseGranule(&a, hybrid, pa, stride);
-            SynthesiseGranuleReference(&b, hybrid, pb, stride);
-            ASSERT_EQ(std::memcmp(pa, pb, sizeof pa), 0) << "stride " << stride << " granule " << gr;
-            ASSERT_EQ(std::memcmp(&a, &b, sizeof a), 0) << "stride " << stride << " granule " << gr;
+    // channel layouts: each vector form of the synthesis (SSE2, and AVX2 where the CPU has it)
+    // and the slot-by-slot scalar form must write the same samples and leave the same V buffers,
+    // bit for bit, with the window itself and with a copy scaled as a song's gain scales it.
+    typedef void (*Form)(ChannelState*, const float[18][32], int16_t*, int, const float (*)[32]);
+    alignas(16) float scaled[16][32];
+    for (int tap = 0; tap < 16; ++tap)
+        for (int j = 0; j < 32; ++j) scaled[tap][j] = kSynthWindow[tap][j] * 0.7f;
+    std::vector<std::pair<const char*, Form>> forms = {{"SSE2", SynthesiseGranule}};
+#ifdef FLUXDEC_HAVE_AVX2
+    if (CpuHasAvx2()) forms.push_back({"AVX2", SynthesiseGranuleAvx2});
+#endif
+    for (const auto& [name, form] : forms) {
+        std::mt19937 rng(13);
+        std::uniform_real_distribution<float> u(-1.5f, 1.5f);
+        for (int stride : {1, 2}) {
+            const float (*window)[32] = stride == 1 ? kSynthWindow : scaled;
+            ChannelState a{}, b{};
+            for (int gr = 0; gr < 4; ++gr) {
+                SCOPED_TRACE(testing::Message() << name << " stride " << stride << " granule " << gr);
+                float hybrid[18][32];
+                for (auto& row : hybrid)
+                    for (float& v : row) v = u(rng);
+                int16_t pa[576 * 2] = {}, pb[576 * 2] = {};
+                form(&a, hybrid, pa, stride, window);
+                SynthesiseGranuleReference(&b, hybrid, pb, stride, window);
+                ASSERT_EQ(std::memcmp(pa, pb, sizeof pa), 0);
+                ASSERT_EQ(std::memcmp(&a, &b, sizeof a), 0);
+            }
+        }
+    }
+}
+
+TEST(Imdct, WidestPathGivesTheBaselinesHybridOutputAndOverlap) {
+    // Every block type, with and without the mixed flag, over three granules of random spectra
+    // reaching a varying number of subbands: the filter bank's AVX2 path must leave the same
+    // hybrid output and overlap as the baseline path, bit for bit.
+    if (!CpuHasAvx2()) GTEST_SKIP() << "this CPU has no AVX2";
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> u(-2.0f, 2.0f);
+    const int shapes[][3] = {{0, 0, 0}, {1, 1, 0}, {1, 1, 1}, {1, 2, 0}, {1, 2, 1}, {1, 3, 0}, {1, 3, 1}};
+    for (const auto& shape : shapes) {
+        auto base = std::make_unique<Decoder>(), wide = std::make_unique<Decoder>();
+        base->avx2 = 0;
+        wide->avx2 = 1;
+        for (Decoder* d : {base.get(), wide.get()}) {
+            d->header = fluxdec_test::MakeHeader(1, 9, 0, 3);
+            GranuleInfo& g = d->side.granule[0][0];
+            g.windowSwitching = shape[0];
+            g.blockType = shape[1];
+            g.mixedBlock = shape[2];
+        }
+        for (int subbands : {32, 17, 8}) {
+            SCOPED_TRACE(testing::Message() << "window switching " << shape[0] << " type "
+                                            << shape[1] << " mixed " << shape[2] << " subbands "
+                                            << subbands);
+            for (int i = 0; i < 576; ++i)
+                base->spectrum[0][i] = wide->spectrum[0][i] = i < 18 * subbands ? u(rng) : 0.0f;
+            HybridFilterBank(base.get(), 0, 0, subbands);
+            HybridFilterBank(wide.get(), 0, 0, subbands);
+            ASSERT_EQ(std::memcmp(base->hybrid, wide->hybrid, sizeof base->hybrid), 0);
+            ASSERT_EQ(std::memcmp(base->channel[0].overlap, wide->channel[0].overlap,
+                                  sizeof base->channel[0].overlap), 0);
         }
     }
 }

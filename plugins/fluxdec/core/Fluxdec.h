@@ -50,6 +50,8 @@ enum FrameFault : uint32_t {
     kFaultIntensityPosition = 1u << 3,// an MPEG-1 intensity position above 7, taken as "not coded"
     kFaultPart2Length = 1u << 4,      // scale factors longer than part2_3_length
     kFaultBlockType = 1u << 5,        // window switching with the reserved block_type 0
+    kFaultResync = 1u << 6,           // junk, a cut frame or a tag was passed over before the
+                                      // frame (FrameSync.cpp)
 };
 
 struct FrameInfo {
@@ -69,8 +71,19 @@ struct FrameInfo {
 // The largest number of samples DecodeFrame writes: 1152 per channel, two channels.
 inline constexpr int kMaxFrameSamples = 2304;
 
+// The vector instructions of the decoder's hot stages: the baseline (SSE2 on x86), or AVX2 where
+// the CPU has it. Every path gives the same samples, bit for bit; the wider one is faster.
+enum class SimdPath : int32_t { kBaseline = 0, kAvx2 = 1 };
+SimdPath WidestSimdPath();                 // the widest path this CPU runs
+// The path that decoders initialised from now on take: the widest, unless selected otherwise or
+// the environment variable FLUXDEC_SIMD is "baseline".
+// Selecting a path that the CPU lacks selects the baseline; returns the path selected.
+SimdPath SelectSimdPath(SimdPath path);
+SimdPath SelectedSimdPath();
+
 // Clears the whole decoder (reservoir, overlap, synthesis buffers: a new song never hears the end
-// of the previous one) and binds the input. `read` is called from DecodeFrame only.
+// of the previous one), binds the input and takes the selected SimdPath. `read` is called from
+// DecodeFrame only.
 void InitDecoder(Decoder* decoder, ReadFn read, void* context);
 
 // Multiplies the output by `scale` from the next frame on (before the output stage's truncation

@@ -88,6 +88,12 @@ static inline int Signed(int v, uint64_t* w, uint32_t* used) {
     return (v ^ s) - s;
 }
 
+// How far on in a word loaded at `pos` (pos <= limit) the next look-up may start: inside the
+// word's valid bits (the load gives at least 57) and not past the end of the main data.
+static inline uint32_t Room(uint32_t pos, uint32_t limit) {
+    return limit - pos < 57 - kSignedBits ? limit - pos : 57 - kSignedBits;
+}
+
 // Decodes pairs for lines [from, to) with one table (kLinbits: a table whose value 15 is
 // extended by linbits). Stops (leaving the rest 0) when the position passes the end of the
 // frame's main data: whatever would follow is damaged.
@@ -99,28 +105,32 @@ static int DecodePairs(Decoder* d, BitReader* br, const HuffTable& t, int from, 
     uint32_t pos = br->pos;
     const uint32_t limit = br->limit;
     int i = from;
-    for (; i < to; i += 2) {
+    while (i < to) {
         if (pos > limit) {
             d->faults |= kFaultMainDataOverrun;
             break;
         }
         uint64_t w = LoadBigEndian64(br->data + (pos >> 3)) << (pos & 7);
-        // Most pairs: a short code and its signs, resolved by one look-up. The word holds the
-        // next pair too, so it is looked up from the same word (when the loop would go on to
-        // it): the stream position then waits for one shift instead of another load.
-        const uint32_t r = resolved[w >> (64 - kSignedBits)];
+        // Most pairs: a short code and its signs, resolved by one look-up. The word serves the
+        // pairs that follow as well, as long as it holds the next look-up's bits (the load
+        // gives at least 57), the next pair starts inside the main data and lies in the region:
+        // the stream position then waits for a shift instead of another load.
+        uint32_t r = resolved[w >> (64 - kSignedBits)];
         if (!(r & kPairSlow)) {
-            q[i] = int8_t(r & 0xFF);
-            q[i + 1] = int8_t((r >> 8) & 0xFF);
-            const uint32_t used = (r >> 16) & 31;
-            const uint32_t r2 = resolved[(w << used) >> (64 - kSignedBits)];
-            if (i + 2 < to && !(r2 & kPairSlow) && pos + used <= limit) {
+            const uint32_t room = Room(pos, limit);
+            uint32_t consumed = 0;
+            for (;;) {
+                q[i] = int8_t(r & 0xFF);
+                q[i + 1] = int8_t((r >> 8) & 0xFF);
+                const uint32_t used = (r >> 16) & 31;
+                consumed += used;
+                w <<= used;
                 i += 2;
-                q[i] = int8_t(r2 & 0xFF);
-                q[i + 1] = int8_t((r2 >> 8) & 0xFF);
-                pos += (r2 >> 16) & 31;
+                if (i >= to || consumed > room) break;
+                r = resolved[w >> (64 - kSignedBits)];
+                if (r & kPairSlow) break;
             }
-            pos += used;
+            pos += consumed;
             continue;
         }
         const uint32_t e = LookUp(t, w);
@@ -145,6 +155,7 @@ static int DecodePairs(Decoder* d, BitReader* br, const HuffTable& t, int from, 
         q[i] = x;
         q[i + 1] = y;
         pos += used;
+        i += 2;
     }
     br->pos = pos;
     return i;

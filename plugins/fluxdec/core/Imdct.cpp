@@ -11,6 +11,8 @@
 // into a 36-value block at 6 + 6w.
 #include <cstring>
 
+#include "plugins/fluxdec/core/Imdct36.h"
+#include "plugins/fluxdec/core/SimdStages.h"
 #include "plugins/fluxdec/core/Stages.h"
 #include "plugins/fluxdec/core/Tables.h"
 
@@ -20,23 +22,14 @@
 
 namespace fluxdec {
 
-// Lane types: the long transform is written once for T = float (one subband) and T = Float4
+// Lane types: the long transform (Imdct36.h) runs for T = float (one subband) and T = Float4
 // (four neighbouring subbands in the lanes of a vector, which the compiler maps to SSE on x86).
-// Lanes are computed independently with the same operations in the same order, so both give the
-// same floats for a subband. Coefficients<T> reads the constant tables: plain values for float,
-// the tables' 4-lane copies for Float4, so that a multiplication takes them straight from memory.
+// Coefficients<Float4> reads the tables' 4-lane copies, so that a multiplication takes them
+// straight from memory.
 #if defined(__GNUC__) || defined(__clang__)
 typedef float Float4 __attribute__((vector_size(16)));
 #define FLUXDEC_HAVE_FLOAT4 1
 #endif
-
-template <typename T>
-struct Coefficients {
-    static float Dct9(int p, int m) { return kDct9[p][m]; }
-    static float Odd(int p) { return kImdct36Odd[p]; }
-    static float Post(int p) { return kImdct36Post[p]; }
-    static float Window(int type, int i) { return kImdctWindow[type][i]; }
-};
 
 #ifdef FLUXDEC_HAVE_FLOAT4
 static inline Float4 Load4(const float* p) {
@@ -46,6 +39,7 @@ static inline Float4 Load4(const float* p) {
 }
 static inline void Store4(float* p, Float4 v) { std::memcpy(p, &v, sizeof v); }
 
+namespace {
 template <>
 struct Coefficients<Float4> {
     static Float4 Dct9(int p, int m) { return Load4(kDct9Splat[p][m]); }
@@ -53,51 +47,8 @@ struct Coefficients<Float4> {
     static Float4 Post(int p) { return Load4(kImdct36PostSplat[p]); }
     static Float4 Window(int type, int i) { return Load4(kImdctWindowSplat[type][i]); }
 };
+}  // namespace
 #endif
-
-// E(p) = sum over m = 0..8 of e(m) cos(pi (2p + 1) m / 18), p = 0..8. Rows p and 8 - p share the
-// even terms and negate the odd ones; row 4 is e0 - e2 + e4 - e6 + e8.
-template <typename T>
-static inline void Dct3Of9(const T e[9], T out[9]) {
-    typedef Coefficients<T> C;
-    for (int p = 0; p < 4; ++p) {
-        const T even = e[0] + e[2] * C::Dct9(p, 2) + e[4] * C::Dct9(p, 4) + e[6] * C::Dct9(p, 6) +
-                       e[8] * C::Dct9(p, 8);
-        const T odd = e[1] * C::Dct9(p, 1) + e[3] * C::Dct9(p, 3) + e[5] * C::Dct9(p, 5) +
-                      e[7] * C::Dct9(p, 7);
-        out[p] = even + odd;
-        out[8 - p] = even - odd;
-    }
-    out[4] = e[0] - e[2] + e[4] - e[6] + e[8];
-}
-
-template <typename T>
-static inline void LongTransform(const T in[18], int blockType, T overlap[18], T out[18]) {
-    typedef Coefficients<T> C;
-    T e[9], o[9];
-    e[0] = in[0];
-    o[0] = in[1] + in[0];
-    for (int m = 1; m < 9; ++m) {
-        e[m] = in[2 * m] + in[2 * m - 1];
-        o[m] = in[2 * m + 1] + in[2 * m];
-    }
-    for (int m = 8; m > 0; --m) o[m] += o[m - 1];  // pair sums of the odd half
-    T even[9], odd[9];
-    Dct3Of9(e, even);
-    Dct3Of9(o, odd);
-    T t[18];
-    for (int p = 0; p < 9; ++p) {
-        const T od = odd[p] * C::Odd(p);
-        t[p] = (even[p] + od) * C::Post(p);
-        t[17 - p] = (even[p] - od) * C::Post(17 - p);
-    }
-    for (int i = 0; i < 9; ++i) {
-        out[i] = t[i + 9] * C::Window(blockType, i) + overlap[i];
-        out[i + 9] = -t[17 - i] * C::Window(blockType, i + 9) + overlap[i + 9];
-        overlap[i] = -t[8 - i] * C::Window(blockType, i + 18);
-        overlap[i + 9] = -t[i] * C::Window(blockType, i + 27);
-    }
-}
 
 void InverseMdctLong(const float in[18], int blockType, float overlap[18], float out[18]) {
     LongTransform(in, blockType, overlap, out);
@@ -155,6 +106,18 @@ static void LongTransform4(const float* spectrum, int sb, int blockType, float (
         Store4(&hybrid[i][sb], (i & 1) ? out[i] * invert : out[i]);
     }
 }
+
+// Subbands sb .. sb + 3 (sb a multiple of 4) hold only zeros: their transform would yield the
+// overlap alone (frequency-inverted) and clear it.
+static void PassOverlap4(int sb, float (*overlap)[32], float (*hybrid)[32]) {
+    const Float4 invert = {1.0f, -1.0f, 1.0f, -1.0f};  // odd subbands, odd slots: a factor of -1
+                                                       // negates exactly
+    for (int i = 0; i < 18; ++i) {
+        const Float4 v = Load4(&overlap[i][sb]);
+        Store4(&hybrid[i][sb], (i & 1) ? v * invert : v);
+        Store4(&overlap[i][sb], Float4{0.0f, 0.0f, 0.0f, 0.0f});
+    }
+}
 #endif
 
 void HybridFilterBank(Decoder* d, int gr, int ch, int subbands) {
@@ -167,10 +130,23 @@ void HybridFilterBank(Decoder* d, int gr, int ch, int subbands) {
     const bool mixed = g.windowSwitching && g.mixedBlock;
     auto typeOf = [&](int sb) { return (sb < 2 && mixed) ? 0 : granuleType; };
     for (int sb = 0; sb < 32;) {
+#ifdef FLUXDEC_HAVE_AVX2
+        if (d->avx2 && (sb & 7) == 0 && sb + 8 <= subbands && granuleType != 2 &&
+            typeOf(sb) == granuleType) {
+            LongTransform8(spectrum, sb, granuleType, overlap, d->hybrid);
+            sb += 8;
+            continue;
+        }
+#endif
 #ifdef FLUXDEC_HAVE_FLOAT4
         if ((sb & 3) == 0 && sb + 4 <= subbands && granuleType != 2 &&
             typeOf(sb) == granuleType) {
             LongTransform4(spectrum, sb, granuleType, overlap, d->hybrid);
+            sb += 4;
+            continue;
+        }
+        if ((sb & 3) == 0 && sb >= subbands) {
+            PassOverlap4(sb, overlap, d->hybrid);
             sb += 4;
             continue;
         }
