@@ -7,8 +7,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -18,28 +16,18 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Memory {
-    std::vector<char> bytes;
-    size_t pos = 0;
-    static int32_t Read(void* context, void* buffer, int32_t count) {
-        Memory* m = static_cast<Memory*>(context);
-        const size_t n = std::min(size_t(count), m->bytes.size() - m->pos);
-        std::copy_n(m->bytes.data() + m->pos, n, static_cast<char*>(buffer));
-        m->pos += n;
-        return int32_t(n);
-    }
-    static bool Seek(void* context, int64_t offset) {
-        Memory* m = static_cast<Memory*>(context);
-        if (offset < 0 || size_t(offset) > m->bytes.size()) return false;
-        m->pos = size_t(offset);
-        return true;
-    }
-};
+int32_t ReadFile(void* file, void* buffer, int32_t bytes) {
+    return int32_t(std::fread(buffer, 1, size_t(bytes), static_cast<std::FILE*>(file)));
+}
+
+bool SeekFile(void* file, int64_t offset) {
+    return std::fseek(static_cast<std::FILE*>(file), long(offset), SEEK_SET) == 0;
+}
 
 // Nanoseconds per frame for one whole decode at `scale`; `frames` gets the frame count.
-double DecodeNsPerFrame(fluxdec::Song* song, Memory* input, float scale, long* frames) {
-    input->pos = 0;
-    if (!fluxdec::OpenSong(song, fluxdec::SongInput{Memory::Read, Memory::Seek, input})) return 0;
+double DecodeNsPerFrame(fluxdec::Song* song, std::FILE* input, float scale, long* frames) {
+    std::rewind(input);
+    if (!fluxdec::OpenSong(song, fluxdec::SongInput{ReadFile, SeekFile, input})) return 0;
     fluxdec::SetSongOutputScale(song, scale);
     int16_t pcm[fluxdec::kMaxFrameSamples];
     fluxdec::FrameInfo info{};
@@ -65,9 +53,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: replaygain-bench IN.mp3 [RUNS]\n");
         return 2;
     }
-    Memory input;
-    std::ifstream file(argv[1], std::ios::binary);
-    input.bytes.assign(std::istreambuf_iterator<char>(file), {});
+    std::FILE* input = std::fopen(argv[1], "rb");
+    if (!input) {
+        std::fprintf(stderr, "replaygain-bench: cannot open '%s'\n", argv[1]);
+        return 1;
+    }
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
     auto song = std::make_unique<fluxdec::Song>();
     const float gain = 0.5011872f;  // -6 dB
@@ -76,8 +66,9 @@ int main(int argc, char** argv) {
     for (int run = 0; run < runs; ++run) {
         // The order alternates, so that neither always runs first.
         for (const float scale : run % 2 ? std::vector<float>{gain, 1.0f} : std::vector<float>{1.0f, gain})
-            (scale == 1.0f ? off : on).push_back(DecodeNsPerFrame(song.get(), &input, scale, &frames));
+            (scale == 1.0f ? off : on).push_back(DecodeNsPerFrame(song.get(), input, scale, &frames));
     }
+    std::fclose(input);
     if (frames == 0) {
         std::fprintf(stderr, "replaygain-bench: no frames in '%s'\n", argv[1]);
         return 1;

@@ -155,28 +155,42 @@ std::string Id3v23Utf16Tag(const std::u16string& artist, const std::u16string& t
     return Id3v23Tag(frames);
 }
 
-// How many of `decoded`'s samples, each times `factor`, the capture holds in order within one
-// step; silent sample frames that the device put in are passed over and counted in `skipped`.
-size_t ScaledSamplesHeard(const std::string& decoded, const std::string& captured, double factor,
-                          size_t* skipped)
+// The last capture holds every sample of `decoded` times `factor`, in order, within one step;
+// silent sample frames that the device put in are passed over.
+::testing::AssertionResult HeardScaled(const std::string& decoded, double factor)
 {
+    const std::string captured = ReadLastCapture();
     const auto* wanted = reinterpret_cast<const int16_t*>(decoded.data());
     const auto* heard = reinterpret_cast<const int16_t*>(captured.data());
     const size_t wantedSamples = decoded.size() / 2, heardSamples = captured.size() / 2;
-    size_t i = 0, j = 0;
-    *skipped = 0;
+    size_t i = 0, j = 0, skipped = 0;
     while (i < wantedSamples && j + 1 < heardSamples) {
         if (std::abs(heard[j] - wanted[i] * factor) <= 1.0 && std::abs(heard[j + 1] - wanted[i + 1] * factor) <= 1.0) {
             i += 2;
             j += 2;
         } else if (heard[j] == 0 && heard[j + 1] == 0) {
             j += 2;
-            *skipped += 2;
+            skipped += 2;
         } else {
             break;
         }
     }
-    return i;
+    if (i == wantedSamples)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "sample " << i << " of " << wantedSamples << " times " << factor
+                                         << " (" << skipped << " silent samples passed over)";
+}
+
+// A copy of a test song's frames behind `tag`, at `path`.
+bool WriteTaggedSong(const std::string& path, const std::string& tag, const char* song)
+{
+    const std::string frames = ReadWholeFile(GaplessSong(song));
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (frames.empty() || file == nullptr)
+        return false;
+    std::fwrite(tag.data(), 1, tag.size(), file);
+    std::fwrite(frames.data(), 1, frames.size(), file);
+    return std::fclose(file) == 0;
 }
 
 // The scopes' pixels.
@@ -345,15 +359,9 @@ TEST_F(FluxdecInPlayer, SeekKnobContinuesTheSongFromTheChosenSampleAndTheTimeFol
 TEST_F(FluxdecInPlayer, ReplayGainPreferencePlaysTheNextSongAtItsTrackGain)
 {
     const std::string tagged = ProgramFolder() + "gapless-songs\\replaygain.mp3";
-    const std::string frames = ReadWholeFile(GaplessSong("cut-2"));
-    ASSERT_FALSE(frames.empty());
-    FILE* file = std::fopen(tagged.c_str(), "wb");
-    ASSERT_NE(nullptr, file);
     const std::string tag =
         Id3v23Tag(Id3v23Frame("TXXX", std::string("\0REPLAYGAIN_TRACK_GAIN\0-6.02 dB", 31)));
-    std::fwrite(tag.data(), 1, tag.size(), file);
-    std::fwrite(frames.data(), 1, frames.size(), file);
-    std::fclose(file);
+    ASSERT_TRUE(WriteTaggedSong(tagged, tag, "cut-2"));
     const std::string decoded = CoreDecode(tagged);
 
     gSettings.replayGain = kReplayGainTrack;
@@ -361,24 +369,14 @@ TEST_F(FluxdecInPlayer, ReplayGainPreferencePlaysTheNextSongAtItsTrackGain)
     app.PlayCurrent();
     ASSERT_TRUE(PumpUntil([] { return app.songLoaded == 0; }, 30000));
     gSettings.replayGain = kReplayGainOff;
-    size_t skipped = 0;
-    const size_t i = ScaledSamplesHeard(decoded, ReadLastCapture(), std::pow(10.0, -6.02 / 20), &skipped);
-    EXPECT_EQ(decoded.size() / 2, i) << "sample " << i << " of " << decoded.size() / 2 << " at -6.02 dB ("
-                                     << skipped << " silent samples passed over)";
+    EXPECT_TRUE(HeardScaled(decoded, std::pow(10.0, -6.02 / 20)));
     DeleteFileA(tagged.c_str());
 }
 
 TEST_F(FluxdecInPlayer, TaggedSongScrollsByUnderItsOwnNameInTheFontsLetters)
 {
     const std::string tagged = ProgramFolder() + "gapless-songs\\tagged.mp3";
-    const std::string frames = ReadWholeFile(GaplessSong("cut-1"));
-    ASSERT_FALSE(frames.empty());
-    FILE* file = std::fopen(tagged.c_str(), "wb");
-    ASSERT_NE(nullptr, file);
-    const std::string tag = Id3v23Utf16Tag(u"Bj\u00F6rk", u"J\u00F3ga Stra\u00DFe");
-    std::fwrite(tag.data(), 1, tag.size(), file);
-    std::fwrite(frames.data(), 1, frames.size(), file);
-    std::fclose(file);
+    ASSERT_TRUE(WriteTaggedSong(tagged, Id3v23Utf16Tag(u"Bj\u00F6rk", u"J\u00F3ga Stra\u00DFe"), "cut-1"));
 
     app.AddToPlaylist(tagged.c_str());
     app.PlayCurrent();
@@ -446,8 +444,5 @@ TEST_F(FluxdecInPlayer, VolumeKnobScalesWhatIsHeardAndTheScopesMoveOnlyWhileMusi
     EXPECT_TRUE(after == ScopePixels()) << "the scopes rest after the song";
 
     // What the device played: every sample the decode's times volume / 65536, within one step.
-    size_t skipped = 0;
-    const size_t i = ScaledSamplesHeard(decoded, ReadLastCapture(), volume / 65536.0, &skipped);
-    EXPECT_EQ(decoded.size() / 2, i) << "sample " << i << " of " << decoded.size() / 2 << " at volume "
-                                     << volume << " (" << skipped << " silent samples passed over)";
+    EXPECT_TRUE(HeardScaled(decoded, volume / 65536.0)) << "at volume " << volume;
 }
