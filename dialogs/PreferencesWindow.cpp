@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "dialogs/ReplayGainChoice.h"
 #include "resources/ResourceIds.h"
 #include "settings/Settings.h"
 #include "skin/GdiHandles.h"
@@ -41,6 +42,7 @@ INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
     case WM_INITDIALOG:
         for (const FlagBox& box : kFlagBoxes)
             SendDlgItemMessageA(page, box.controlId, BM_SETCHECK, gSettings.*box.flag, 0);
+        ShowReplayGainChoice(page);
         return 1;
     case WM_COMMAND:
         if (wParam == IDOK) {
@@ -48,6 +50,7 @@ INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
             return 1;
         }
         // There is no OK step: every click stores all four flags at once, as 0 or 1.
+        StoreReplayGainChoice(page, wParam);
         for (const FlagBox& box : kFlagBoxes) {
             gSettings.*box.flag =
                 SendDlgItemMessageA(page, box.controlId, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;

@@ -1,5 +1,6 @@
 // The preferences window: a picture background and a tab control whose "General" page edits the
-// four stored flags of the settings and whose "About" page names the program and its makers.
+// four stored flags and the ReplayGain choice of the settings and whose "About" page names the
+// program and its makers.
 // One window at a time.
 #pragma once
 

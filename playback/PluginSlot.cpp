@@ -90,6 +90,13 @@ int32_t PluginSlot::TitlesInUtf8() const
                : 0;
 }
 
+void PluginSlot::SetReplayGain(int32_t mode)
+{
+    if (mode != kReplayGainTrack && mode != kReplayGainAlbum)
+        mode = kReplayGainOff;
+    record.reserved20 = (record.reserved20 & ~kHostFlagReplayGainMask) | (mode << kHostFlagReplayGainShift);
+}
+
 int32_t PluginSlot::OpenFile(const char* path)
 {
     if (!loaded || record.OpenFile == nullptr || path == nullptr)

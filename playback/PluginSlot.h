@@ -43,6 +43,9 @@ public:
     // kHostFlagUtf8Titles with kPluginFlagUtf8Titles); 0 when they are in the system code page.
     int32_t TitlesInUtf8() const;
 
+    // The ReplayGain the plug-in applies to the songs it opens from now on (kReplayGainOff,
+    // kReplayGainTrack or kReplayGainAlbum; anything else is off), in the record's host flags.
+    void SetReplayGain(int32_t mode);
     int32_t OpenFile(const char* path);
     // Starts playback and fetches the song's info; `infoValid` tells whether that succeeded.
     // A failed Start leaves `infoValid` as it was.

@@ -35,7 +35,7 @@
 #define kIconMain 133   /* 16 x 16 and 32 x 32 at 4 bits, 48 x 48 at 8 bits */
 
 /* Dialog templates of the preferences window's two tab pages. */
-#define kDialogGeneralPage 142 /* four check boxes */
+#define kDialogGeneralPage 142 /* four check boxes and the ReplayGain choice */
 #define kDialogAboutPage 144   /* icon, name, version, credits */
 
 /* Check boxes of the General page. */
@@ -43,6 +43,9 @@
 #define kIdcMultipleInstances 1001
 #define kIdcMinimizeToSystemTray 1002
 #define kIdcRealisticKnobRotation 1003
+/* The General page's ReplayGain choice (off, track, album) and its label. */
+#define kIdcReplayGain 1004
+#define kIdcReplayGainLabel 1005
 
 /* Identifier of every static control of the About page. */
 #define kIdcStatic 0xFFFF

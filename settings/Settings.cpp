@@ -9,7 +9,8 @@ namespace {
 struct StoredKey {
     const char* name;
     int32_t Settings::*field;
-    bool isFlag;  // flags are written as "1" for the value 1 and "0" for anything else
+    bool isFlag;  // flags and choices are written as themselves from 0 to `largest`, else as "0"
+    int32_t largest = 1;
 };
 
 // The stored keys, in the order they are read and written.
@@ -19,6 +20,7 @@ constexpr StoredKey kStoredKeys[] = {
     {"MultipleInstances", &Settings::multipleInstances, true},
     {"MinimizeToSystemTray", &Settings::minimizeToSystemTray, true},
     {"RealisticKnobRotation", &Settings::realisticKnobRotation, true},
+    {"ReplayGain", &Settings::replayGain, true, 2},
 };
 
 }  // namespace
@@ -34,7 +36,8 @@ void Settings::WriteSettings(const char* fileName) const
     char text[2048];
     for (const StoredKey& key : kStoredKeys) {
         const int32_t value = this->*key.field;
-        std::snprintf(text, sizeof text, "%d", key.isFlag ? (value == 1 ? 1 : 0) : static_cast<int>(value));
+        const bool inRange = value >= 0 && value <= key.largest;
+        std::snprintf(text, sizeof text, "%d", key.isFlag && !inRange ? 0 : static_cast<int>(value));
         // A failed write loses only this run's change; there is nobody to tell.
         WritePrivateProfileStringA(kSettingsSection, key.name, text, fileName);
     }

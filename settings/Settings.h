@@ -1,4 +1,5 @@
-// The player's five stored preferences and its three fixed audio values.
+// The player's stored preferences (the volume, four flags and the ReplayGain choice) and its three
+// fixed audio values.
 //
 // The stored values are read once at start-up and written back once, when the main window is
 // destroyed, to the private-profile file "Corvane.ini" (a bare name: the platform's profile
@@ -19,13 +20,15 @@ struct Settings {
     int32_t multipleInstances = 0;
     int32_t minimizeToSystemTray = 0;
     int32_t realisticKnobRotation = 0;
+    int32_t replayGain = 0;  // 0 off, 1 track, 2 album (kReplayGain... in plugins/api/PluginApi.h)
 
     virtual ~Settings() = default;
 
-    // Reads the five stored keys; a missing file, section or key, or a value that is not a
-    // number, gives 0.
+    // Reads the stored keys; a missing file, section or key, or a value that is not a number,
+    // gives 0.
     void ReadSettings(const char* fileName);
-    // Writes the five keys. The four flags are normalised: only the value 1 is written as "1".
+    // Writes the stored keys. The four flags are normalised: only the value 1 is written as "1";
+    // the ReplayGain choice is written as 0, 1 or 2, anything else as 0.
     void WriteSettings(const char* fileName) const;
 };
 

@@ -25,6 +25,7 @@
 #include "app/PlayerApp.h"
 #include "app/VolumeScale.h"
 #include "plugins/fluxdec/core/Song.h"
+#include "settings/Settings.h"
 #include "tests/app/PlayerHarness.h"
 #include "tests/playback/AudioCapture.h"
 
@@ -138,6 +139,22 @@ std::string ReadLastCapture()
     return last;
 }
 
+// One ID3v2.3 frame: its id, its size and no flags, then `data`.
+std::string Id3v23Frame(const char* id, const std::string& data)
+{
+    const uint32_t size = static_cast<uint32_t>(data.size());
+    return std::string(id) + char(size >> 24) + char(size >> 16) + char(size >> 8) + char(size) +
+           std::string(2, '\0') + data;
+}
+
+// An ID3v2.3 tag holding `frames`.
+std::string Id3v23Tag(const std::string& frames)
+{
+    const uint32_t size = static_cast<uint32_t>(frames.size());  // syncsafe: 7 bits a byte
+    return std::string("ID3\x03\x00\x00", 6) + char((size >> 21) & 0x7F) + char((size >> 14) & 0x7F) +
+           char((size >> 7) & 0x7F) + char(size & 0x7F) + frames;
+}
+
 // An ID3v2.3 tag naming the artist and the title in UTF-16 with byte-order marks.
 std::string Id3v23Utf16Tag(const std::u16string& artist, const std::u16string& title)
 {
@@ -146,13 +163,47 @@ std::string Id3v23Utf16Tag(const std::u16string& artist, const std::u16string& t
         std::string data = "\x01\xFF\xFE";  // UTF-16, little-endian by its mark
         for (char16_t c : text)
             data += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-        const uint32_t size = static_cast<uint32_t>(data.size());
-        frames += std::string(id) + char(size >> 24) + char(size >> 16) + char(size >> 8) + char(size);
-        frames += std::string(2, '\0') + data;
+        frames += Id3v23Frame(id, data);
     }
-    const uint32_t size = static_cast<uint32_t>(frames.size());  // syncsafe: 7 bits a byte
-    return std::string("ID3\x03\x00\x00", 6) + char((size >> 21) & 0x7F) + char((size >> 14) & 0x7F) +
-           char((size >> 7) & 0x7F) + char(size & 0x7F) + frames;
+    return Id3v23Tag(frames);
+}
+
+// The last capture holds every sample of `decoded` times `factor`, in order, within one step;
+// silent sample frames that the device put in are passed over.
+::testing::AssertionResult HeardScaled(const std::string& decoded, double factor)
+{
+    const std::string captured = ReadLastCapture();
+    const auto* wanted = reinterpret_cast<const int16_t*>(decoded.data());
+    const auto* heard = reinterpret_cast<const int16_t*>(captured.data());
+    const size_t wantedSamples = decoded.size() / 2, heardSamples = captured.size() / 2;
+    size_t i = 0, j = 0, skipped = 0;
+    while (i < wantedSamples && j + 1 < heardSamples) {
+        if (std::abs(heard[j] - wanted[i] * factor) <= 1.0 && std::abs(heard[j + 1] - wanted[i + 1] * factor) <= 1.0) {
+            i += 2;
+            j += 2;
+        } else if (heard[j] == 0 && heard[j + 1] == 0) {
+            j += 2;
+            skipped += 2;
+        } else {
+            break;
+        }
+    }
+    if (i == wantedSamples)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "sample " << i << " of " << wantedSamples << " times " << factor
+                                         << " (" << skipped << " silent samples passed over)";
+}
+
+// A copy of a test song's frames behind `tag`, at `path`.
+bool WriteTaggedSong(const std::string& path, const std::string& tag, const char* song)
+{
+    const std::string frames = ReadWholeFile(GaplessSong(song));
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (frames.empty() || file == nullptr)
+        return false;
+    std::fwrite(tag.data(), 1, tag.size(), file);
+    std::fwrite(frames.data(), 1, frames.size(), file);
+    return std::fclose(file) == 0;
 }
 
 // The scopes' pixels.
@@ -317,17 +368,29 @@ TEST_F(FluxdecInPlayer, SeekKnobContinuesTheSongFromTheChosenSampleAndTheTimeFol
                                         << after.Describe(bytesPerSecond);
 }
 
+// The preference reaches the plug-in when the player opens a song: the song's ID3v2 track gain of
+// -6.02 dB halves what the device plays.
+TEST_F(FluxdecInPlayer, ReplayGainPreferencePlaysTheNextSongAtItsTrackGain)
+{
+    const std::string tagged = ProgramFolder() + "gapless-songs\\replaygain.mp3";
+    const std::string tag =
+        Id3v23Tag(Id3v23Frame("TXXX", std::string("\0REPLAYGAIN_TRACK_GAIN\0-6.02 dB", 31)));
+    ASSERT_TRUE(WriteTaggedSong(tagged, tag, "cut-2"));
+    const std::string decoded = CoreDecode(tagged);
+
+    gSettings.replayGain = kReplayGainTrack;
+    app.AddToPlaylist(tagged.c_str());
+    app.PlayCurrent();
+    ASSERT_TRUE(PumpUntil([] { return app.songLoaded == 0; }, 30000));
+    gSettings.replayGain = kReplayGainOff;
+    EXPECT_TRUE(HeardScaled(decoded, std::pow(10.0, -6.02 / 20)));
+    DeleteFileA(tagged.c_str());
+}
+
 TEST_F(FluxdecInPlayer, TaggedSongScrollsByUnderItsOwnNameInTheFontsLetters)
 {
     const std::string tagged = ProgramFolder() + "gapless-songs\\tagged.mp3";
-    const std::string frames = ReadWholeFile(GaplessSong("cut-1"));
-    ASSERT_FALSE(frames.empty());
-    FILE* file = std::fopen(tagged.c_str(), "wb");
-    ASSERT_NE(nullptr, file);
-    const std::string tag = Id3v23Utf16Tag(u"Bj\u00F6rk", u"J\u00F3ga Stra\u00DFe");
-    std::fwrite(tag.data(), 1, tag.size(), file);
-    std::fwrite(frames.data(), 1, frames.size(), file);
-    std::fclose(file);
+    ASSERT_TRUE(WriteTaggedSong(tagged, Id3v23Utf16Tag(u"Bj\u00F6rk", u"J\u00F3ga Stra\u00DFe"), "cut-1"));
 
     app.AddToPlaylist(tagged.c_str());
     app.PlayCurrent();
@@ -397,25 +460,7 @@ TEST_F(FluxdecInPlayer, VolumeKnobScalesWhatIsHeardAndTheScopesMoveOnlyWhileMusi
     EXPECT_TRUE(after == ScopePixels()) << "the scopes rest after the song";
 
     // What the device played: every sample the decode's times volume / 65536, within one step.
-    const std::string captured = ReadLastCapture();
-    const auto* wanted = reinterpret_cast<const int16_t*>(decoded.data());
-    const auto* heard = reinterpret_cast<const int16_t*>(captured.data());
-    const size_t wantedSamples = decoded.size() / 2, heardSamples = captured.size() / 2;
-    size_t i = 0, j = 0, skipped = 0;
-    while (i < wantedSamples && j + 1 < heardSamples) {
-        const double left = wanted[i] * (volume / 65536.0), right = wanted[i + 1] * (volume / 65536.0);
-        if (std::abs(heard[j] - left) <= 1.0 && std::abs(heard[j + 1] - right) <= 1.0) {
-            i += 2;
-            j += 2;
-        } else if (heard[j] == 0 && heard[j + 1] == 0) {
-            j += 2;  // silence the device put in
-            skipped += 2;
-        } else {
-            break;
-        }
-    }
-    EXPECT_EQ(wantedSamples, i) << "sample " << i << " of " << wantedSamples << " at volume " << volume
-                                << " (" << skipped << " silent samples passed over)";
+    EXPECT_TRUE(HeardScaled(decoded, volume / 65536.0)) << "at volume " << volume;
 }
 
 TEST_F(FluxdecInPlayer, SpacePausesAtOnceAndResumesWithTheVeryNextSample)

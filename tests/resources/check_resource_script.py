@@ -20,15 +20,17 @@ sys.path.insert(0, HERE)
 import generate_art  # noqa: E402
 
 RT_CURSOR, RT_BITMAP, RT_ICON, RT_DIALOG, RT_GROUP_CURSOR, RT_GROUP_ICON = 1, 2, 3, 5, 12, 14
-BUTTON, STATIC = 0x80, 0x82
+BUTTON, STATIC, COMBO_BOX = 0x80, 0x82, 0x85
 CHECK_BOX_STYLE = 0x50010003  # WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX
 PAGE_STYLE = 0x40000040       # WS_CHILD | DS_SETFONT
 
-GENERAL_PAGE = (142, (161, 67), [
+GENERAL_PAGE = (142, (161, 74), [
     (CHECK_BOX_STYLE, (5, 7, 63, 10), 1000, BUTTON, 'Immediate Play'),
     (CHECK_BOX_STYLE, (5, 18, 73, 10), 1001, BUTTON, 'Multiple Instances'),
     (CHECK_BOX_STYLE, (5, 31, 91, 10), 1002, BUTTON, 'Minimize to System Tray'),
     (CHECK_BOX_STYLE, (5, 44, 121, 10), 1003, BUTTON, '"Realistic" Knob Rotation Control'),
+    (0x50000000, (5, 59, 40, 8), 1005, STATIC, 'ReplayGain'),
+    (0x50210003, (48, 57, 60, 48), 1004, COMBO_BOX, ''),  # CBS_DROPDOWNLIST, WS_VSCROLL, tab stop
 ])
 ABOUT_PAGE = (144, (236, 102), [
     (0x50000003, (2, 1, 20, 20), 0xFFFF, STATIC, 133),  # SS_ICON showing icon 133
@@ -87,7 +89,7 @@ def parse_dialog(data):
         istyle, _, ix, iy, icx, icy, ident = struct.unpack_from('<IIhhhhH', data, i)
         icls, i = _sz_or_ord(data, i + 18)
         # A predefined class may be stored by atom or by name; the dialog manager takes both.
-        icls = {'BUTTON': BUTTON, 'STATIC': STATIC}.get(str(icls).upper(), icls)
+        icls = {'BUTTON': BUTTON, 'STATIC': STATIC, 'COMBOBOX': COMBO_BOX}.get(str(icls).upper(), icls)
         text, i = _sz_or_ord(data, i)
         extra, = struct.unpack_from('<H', data, i)
         i += 2 + extra

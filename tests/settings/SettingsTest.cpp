@@ -38,7 +38,7 @@ protected:
     std::string path;
 };
 
-TEST_F(SettingsFileTest, NoFileReadsZerosAndWritesZerosForAllFiveKeys)
+TEST_F(SettingsFileTest, NoFileReadsZerosAndWritesZerosForEveryKey)
 {
     Settings settings;
     settings.ReadSettings(path.c_str());
@@ -47,9 +47,10 @@ TEST_F(SettingsFileTest, NoFileReadsZerosAndWritesZerosForAllFiveKeys)
     EXPECT_EQ(settings.multipleInstances, 0);
     EXPECT_EQ(settings.minimizeToSystemTray, 0);
     EXPECT_EQ(settings.realisticKnobRotation, 0);
+    EXPECT_EQ(settings.replayGain, 0);
     settings.WriteSettings(path.c_str());
     for (const char* key : {"AudioVolume", "ImmediatePlay", "MultipleInstances", "MinimizeToSystemTray",
-                            "RealisticKnobRotation"})
+                            "RealisticKnobRotation", "ReplayGain"})
         EXPECT_EQ(Stored(key), "0") << key;
 }
 
@@ -60,6 +61,7 @@ TEST_F(SettingsFileTest, OddValuesReadAsStoredAndFlagsAreNormalisedOnWrite)
     Store("MultipleInstances", "1");
     Store("MinimizeToSystemTray", "not a number");
     Store("RealisticKnobRotation", "-1");
+    Store("ReplayGain", "2");
     Settings settings;
     settings.ReadSettings(path.c_str());
     EXPECT_EQ(settings.audioVolume, -5);
@@ -67,7 +69,12 @@ TEST_F(SettingsFileTest, OddValuesReadAsStoredAndFlagsAreNormalisedOnWrite)
     EXPECT_EQ(settings.multipleInstances, 1);
     EXPECT_EQ(settings.minimizeToSystemTray, 0);
     EXPECT_EQ(settings.realisticKnobRotation, -1);
+    EXPECT_EQ(settings.replayGain, 2);
     settings.WriteSettings(path.c_str());
+    EXPECT_EQ(Stored("ReplayGain"), "2");
+    settings.replayGain = 3;  // no such choice
+    settings.WriteSettings(path.c_str());
+    EXPECT_EQ(Stored("ReplayGain"), "0");
     EXPECT_EQ(Stored("AudioVolume"), "-5");
     EXPECT_EQ(Stored("ImmediatePlay"), "0");
     EXPECT_EQ(Stored("MultipleInstances"), "1");

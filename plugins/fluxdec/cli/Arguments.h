@@ -1,6 +1,7 @@
 // The command line of both fluxdec tools:
-//   fluxdec [--raw] [--start-sample N] IN.mp3 OUT|-   decode (from output sample N on)
-//   fluxdec --info IN.mp3                             the song's facts, one `key: value` a line
+//   fluxdec [--raw] [--start-sample N] [--replay-gain off|track|album] IN.mp3 OUT|-
+//                                     decode (from output sample N on, with the song's ReplayGain)
+//   fluxdec --info IN.mp3             the song's facts, one `key: value` a line
 #pragma once
 
 #include <cerrno>
@@ -10,12 +11,15 @@
 #include <cstring>
 #include <string>
 
+#include "plugins/fluxdec/core/ReplayGain.h"
+
 namespace fluxdec {
 
 struct Arguments {
     bool raw = false;         // headerless samples instead of a WAV file
     bool info = false;        // print the song's facts instead of decoding
     int64_t startSample = 0;  // the first output sample (per channel) to write
+    ReplayGainMode replayGain = ReplayGainMode::kOff;
     const char* inPath = nullptr;
     std::string outPath;  // "-" is standard output
 };
@@ -41,15 +45,22 @@ inline bool ParseArguments(int argc, char** argv, Arguments* args) {
         } else if (std::strcmp(argv[arg], "--start-sample") == 0 && arg + 1 < argc) {
             args->startSample = ParseSampleNumber(argv[++arg]);
             fits = args->startSample >= 0;
+        } else if (std::strcmp(argv[arg], "--replay-gain") == 0 && arg + 1 < argc) {
+            const char* mode = argv[++arg];
+            fits = std::strcmp(mode, "off") == 0 || std::strcmp(mode, "track") == 0 ||
+                   std::strcmp(mode, "album") == 0;
+            args->replayGain = std::strcmp(mode, "track") == 0   ? ReplayGainMode::kTrack
+                               : std::strcmp(mode, "album") == 0 ? ReplayGainMode::kAlbum
+                                                                 : ReplayGainMode::kOff;
         } else {
             fits = false;
         }
     }
     const int paths = args->info ? 1 : 2;
-    if (!fits || argc - arg != paths || (args->info && (args->raw || args->startSample))) {
+    if (!fits || argc - arg != paths || (args->info && (args->raw || args->startSample || args->replayGain != ReplayGainMode::kOff))) {
         std::fprintf(stderr,
-                     "usage: fluxdec [--start-sample N] IN.mp3 OUT.wav\n"
-                     "       fluxdec --raw [--start-sample N] IN.mp3 OUT|-\n"
+                     "usage: fluxdec [--start-sample N] [--replay-gain off|track|album] IN.mp3 OUT.wav\n"
+                     "       fluxdec --raw [--start-sample N] [--replay-gain off|track|album] IN.mp3 OUT|-\n"
                      "       fluxdec --info IN.mp3\n");
         return false;
     }

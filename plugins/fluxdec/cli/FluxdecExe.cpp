@@ -3,9 +3,10 @@
 // Start; the host call-backs HostAudioOpen, HostAudioWrite, HostAudioClose; then Stop and
 // CloseFile), writing every block that HostAudioWrite received, so that its output is precisely
 // what the plug-in delivered.
-//   fluxdec [--raw] [--start-sample N] IN.mp3 OUT|-   decode, from output sample N on (the
-//                                                     plug-in's Seek in samples before Start)
-//   fluxdec --info IN.mp3                             what the plug-in tells of the song
+//   fluxdec [--raw] [--start-sample N] [--replay-gain off|track|album] IN.mp3 OUT|-
+//                       decode, from output sample N on (the plug-in's Seek in samples before
+//                       Start), with the ReplayGain asked for in the record's host flags
+//   fluxdec --info IN.mp3   what the plug-in tells of the song (its records carry no gains)
 // Exit status 0 on success (no frames: empty output), 1 when the input cannot be opened, the
 // output cannot be written or the plug-in cannot be loaded, 2 on a usage error.
 #include <windows.h>
@@ -132,6 +133,7 @@ int main(int argc, char** argv) {
     record.HostAudioOpen = HostOpen;
     record.HostAudioWrite = HostWrite;
     record.HostAudioClose = HostClose;
+    record.reserved20 = int32_t(args.replayGain) << kHostFlagReplayGainShift;
     query();
     initialise(&record);
     LARGE_INTEGER openStart, openEnd;

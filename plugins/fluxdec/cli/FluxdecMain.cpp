@@ -1,9 +1,9 @@
 // fluxdec (native): decodes an MPEG audio Layer III file with the core linked in, through the song
-// layer (gapless trim, seek), as the plug-in does.
-//   fluxdec [--start-sample N] IN.mp3 OUT.wav       16-bit PCM WAV with the stream's rate and
-//   channels fluxdec --raw [--start-sample N] IN.mp3 OUT|-   headerless signed 16-bit little-endian
-//   samples fluxdec --info IN.mp3                           the song's facts, one `key: value` a
-//   line
+// layer (gapless trim, seek, ReplayGain), as the plug-in does.
+//   fluxdec [--start-sample N] [--replay-gain M] IN.mp3 OUT.wav
+//                                     16-bit PCM WAV with the stream's rate and channels
+//   fluxdec --raw [...] IN.mp3 OUT|-  headerless signed 16-bit little-endian samples
+//   fluxdec --info IN.mp3             the song's facts, one `key: value` a line
 // A WAV file has one format, so where the stream's rate or channels change (files joined end to
 // end), decoding stops with a message and the output holds the first format's part; raw output
 // stops there too, so that both forms hold the same samples. Reports frames, format and speed on
@@ -54,6 +54,31 @@ void PrintInfo(const fluxdec::SongInfo& info) {
     std::printf("format-changes: %d\n", int(info.formatChanges));
 }
 
+// Every gain and peak found, then what each mode would apply.
+void PrintReplayGain(const fluxdec::SongTags& tags, const fluxdec::ReplayGainSource& lameGain) {
+    const fluxdec::ReplayGainSource sources[] = {tags.id3v2Gain, tags.apeGain, lameGain};
+    for (int i = 0; i < 3; ++i) {
+        for (const bool album : {false, true}) {
+            const fluxdec::GainAndPeak& g = album ? sources[i].album : sources[i].track;
+            const char* source = fluxdec::kReplayGainSourceNames[i];
+            const char* kind = album ? "album" : "track";
+            if (g.hasGain) std::printf("replaygain-%s-%s-gain: %+.2f dB\n", source, kind, g.gainDb);
+            if (g.peak > 0.0f) std::printf("replaygain-%s-%s-peak: %.6f\n", source, kind, g.peak);
+        }
+    }
+    for (const auto mode : {fluxdec::ReplayGainMode::kTrack, fluxdec::ReplayGainMode::kAlbum}) {
+        const fluxdec::ReplayGainChoice c = fluxdec::ChooseSongReplayGain(tags, lameGain, mode);
+        std::printf("replaygain-%s: ", mode == fluxdec::ReplayGainMode::kTrack ? "track" : "album");
+        if (c.source < 0) {
+            std::printf("none\n");
+        } else {
+            std::printf("%+.2f dB (%s %s), scale %.6f\n", c.gainDb,
+                        fluxdec::kReplayGainSourceNames[c.source], c.album ? "album" : "track",
+                        c.scale);
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -83,8 +108,10 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "fluxdec: no MPEG audio Layer III frame in '%s'\n", inPath);
             return 1;
         }
-        std::printf("title: %s\n", fluxdec::ReadSongTitle(inPath).c_str());
+        const fluxdec::SongTags tags = fluxdec::ReadSongTags(inPath);
+        std::printf("title: %s\n", tags.title.c_str());
         PrintInfo(fluxdec::SongInfoOf(&gSong));
+        PrintReplayGain(tags, fluxdec::SongInfoOf(&gSong).lameGain);
         const auto ms = [](auto from, auto to) {
             return std::chrono::duration<double, std::milli>(to - from).count();
         };
@@ -99,6 +126,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "fluxdec: %s\n", error.c_str());
         std::fclose(in);
         return 1;
+    }
+    if (opened && args.replayGain != fluxdec::ReplayGainMode::kOff) {
+        const fluxdec::ReplayGainChoice gain = fluxdec::ChooseSongReplayGain(
+            fluxdec::ReadSongTags(inPath), fluxdec::SongInfoOf(&gSong).lameGain, args.replayGain);
+        fluxdec::SetSongOutputScale(&gSong, gain.scale);
     }
     if (opened && args.startSample > 0 && !fluxdec::SeekSongToSample(&gSong, args.startSample)) {
         std::fprintf(stderr, "fluxdec: cannot seek in '%s'\n", inPath);

@@ -24,6 +24,7 @@ const char* StatusText(Status s) {
 
 void InitDecoder(Decoder* d, ReadFn read, void* context) {
     std::memset(d, 0, sizeof *d);
+    d->synthWindow = kSynthWindow;
     d->reader.read = read;
     d->reader.context = context;
     d->avx2 = SelectedSimdPath() == SimdPath::kAvx2;
@@ -83,11 +84,11 @@ static void DecodeGranule(Decoder* d, BitReader* br, int gr, int16_t* pcm) {
         int16_t* out = channels == 1 ? pcm + gr * 576 : d->channelPcm[ch];
 #ifdef FLUXDEC_HAVE_AVX2
         if (d->avx2) {
-            SynthesiseGranuleAvx2(&d->channel[ch], d->hybrid, out, 1);
+            SynthesiseGranuleAvx2(&d->channel[ch], d->hybrid, out, 1, d->synthWindow);
             continue;
         }
 #endif
-        SynthesiseGranule(&d->channel[ch], d->hybrid, out, 1);
+        SynthesiseGranule(&d->channel[ch], d->hybrid, out, 1, d->synthWindow);
     }
     if (channels == 2) Interleave(d->channelPcm[0], d->channelPcm[1], pcm + gr * 1152, 576);
 }

@@ -139,6 +139,10 @@ struct Decoder {
     ChannelState channel[2];
     uint32_t faults;                // FrameFault bits of the current frame
     int32_t avx2;                   // the hot stages take their AVX2 forms (SimdPath.cpp)
+    // The synthesis window the output is made with: kSynthWindow, or scaledWindow when an output
+    // scale other than 1 is set (SetOutputScale).
+    const float (*synthWindow)[32];
+    alignas(16) float scaledWindow[16][32];
 };
 
 }  // namespace fluxdec

@@ -86,6 +86,11 @@ SimdPath SelectedSimdPath();
 // DecodeFrame only.
 void InitDecoder(Decoder* decoder, ReadFn read, void* context);
 
+// Multiplies the output by `scale` from the next frame on (before the output stage's truncation
+// and clipping), through a copy of the synthesis window multiplied by it: nothing is done per
+// sample. A scale of exactly 1 gives the decoder's own output bit for bit; InitDecoder sets 1.
+void SetOutputScale(Decoder* decoder, float scale);
+
 // Reads and decodes the next frame. On a result below kEndOfStream, `pcm` holds
 // info->samplesPerChannel * info->channels samples (interleaved for two channels) and `info`
 // describes the frame; otherwise nothing is written to `pcm` and `info` is left alone.

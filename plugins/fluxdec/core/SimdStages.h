@@ -13,7 +13,7 @@ bool CpuHasAvx2();
 #ifdef FLUXDEC_HAVE_AVX2
 // SynthesiseGranule's AVX2 form.
 void SynthesiseGranuleAvx2(ChannelState* state, const float hybrid[18][32], int16_t* pcm,
-                           int stride);
+                           int stride, const float (*window)[32]);
 // Long blocks of one type for subbands sb .. sb + 7 (sb a multiple of 8): HybridFilterBank's
 // AVX2 form of its four-subband transform.
 void LongTransform8(const float* spectrum, int sb, int blockType, float (*overlap)[32],

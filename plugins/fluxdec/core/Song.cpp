@@ -121,6 +121,7 @@ bool RestartAt(Song* s, int64_t frame) {
     const int64_t offset = frame == 0 ? 0 : s->frameOffsets[size_t(frame / s->offsetStride)];
     if (!SeekBuffered(&s->buffer, offset)) return false;
     InitDecoder(&s->decoder, ReadBuffered, &s->buffer);
+    SetOutputScale(&s->decoder, s->outputScale);
     s->decoder.reader.windowOffset = offset;
     s->decoder.reader.frameIndex = int32_t(frame);
     s->nextFrame = frame;
@@ -168,6 +169,7 @@ int64_t PreRollStart(const Song* s, int64_t target) {
 bool OpenSong(Song* s, SongInput input) {
     CloseSong(s);
     s->info = SongInfo{};
+    s->outputScale = 1.0f;
     if (!input.read) return false;
     s->inputAt = 0;
     BindBuffer(&s->buffer, input, &s->inputAt);
@@ -282,6 +284,11 @@ bool SeekSongToMs(Song* s, int64_t ms) {
         }
         ScanOn(s, s->scan.frames + kScanLeadFrames, s->scanBytesPerBlock);
     }
+}
+
+void SetSongOutputScale(Song* s, float scale) {
+    s->outputScale = scale;
+    SetOutputScale(&s->decoder, scale);
 }
 
 int64_t SongPositionSamples(const Song* s) { return s->position; }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "plugins/fluxdec/core/Fluxdec.h"
+#include "plugins/fluxdec/core/ReplayGain.h"
 
 namespace fluxdec {
 
@@ -42,6 +43,7 @@ struct SongInfo {
     int32_t formatChanges;   // how often rate, channels or MPEG version change within the stream
     int32_t parts;           // songs joined end to end: each later Info/Xing/VBRI frame starts one
     bool scanned;            // the whole input has been scanned: the figures above are exact
+    ReplayGainSource lameGain;  // the LAME tag's gains and peak (ReplayGain.h), if it holds any
 };
 
 // --- The layer's business below: callers only own a Song and pass it to the functions.
@@ -119,6 +121,7 @@ struct Song {
     size_t nextSegment = 0;             // the first segment not yet entered
     int64_t skipUntil = 0;              // decoded samples before this are pre-roll: dropped
     int64_t position = 0;               // output sample that DecodeSongBlock yields next
+    float outputScale = 1.0f;           // SetSongOutputScale's; kept across seeks
     bool isOpen = false;
     bool ended = false;
 };
@@ -145,6 +148,9 @@ Status DecodeSongBlock(Song* song, int16_t pcm[kMaxFrameSamples], FrameInfo* inf
 // input cannot seek (the song has then ended).
 bool SeekSongToSample(Song* song, int64_t sample);
 bool SeekSongToMs(Song* song, int64_t ms);
+// Multiplies every sample the song yields from here on by `scale` (a ReplayGain), at no cost per
+// sample (SetOutputScale); kept across seeks until the next OpenSong, which sets 1.
+void SetSongOutputScale(Song* song, float scale);
 int64_t SongPositionSamples(const Song* song);  // the next sample DecodeSongBlock yields
 int64_t SongPositionMs(const Song* song);
 // Releases the seek table; the Song may be opened again.

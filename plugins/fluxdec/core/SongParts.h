@@ -22,6 +22,7 @@ struct InfoTag {
     bool hasLameTag;
     int32_t encoderDelay;
     int32_t encoderPadding;
+    ReplayGainSource replayGain;  // the LAME tag's radio (track) and audiophile (album) gains
 };
 // Looks at a whole first frame (`bytes`, `size` long, header included).
 InfoTag ParseInfoTag(const uint8_t* bytes, int32_t size);

@@ -78,7 +78,7 @@ void RecordOffset(Song* s, int64_t index, int64_t offset) {
 // The Info/Xing/VBRI tag of the frame whose header the reader has just passed; looks into the
 // body only where the tag's name could stand (every frame of the scan goes by here).
 InfoTag TagOf(StreamReader* r, const FrameHeader& h, int32_t bytes, bool first) {
-    InfoTag none{false, -1, false, 0, 0};
+    InfoTag none{false, -1, false, 0, 0, {}};
     if (bytes > kMaxFrameBytes || WindowAvailable(r, bytes - 4) < bytes - 4) return none;
     const uint8_t* body = r->window + r->windowPos;
     const int32_t xing = SideInfoBytes(h);
@@ -191,6 +191,7 @@ Scanned ScanFrame(Song* s) {
         info.hasInfoTag = tag.present;
         info.encoderDelay = tag.hasLameTag ? tag.encoderDelay : 0;
         info.encoderPadding = tag.hasLameTag ? tag.encoderPadding : 0;
+        info.lameGain = tag.replayGain;
         info.sampleRate = SampleRateHz(h);
         info.channels = ChannelCount(h);
         info.mpegVersion = MpegVersionOf(h);

@@ -8,6 +8,7 @@
 #include "plugins/fluxdec/core/DecoderState.h"
 #include "plugins/fluxdec/core/Fluxdec.h"
 #include "plugins/fluxdec/core/OutputStage.h"
+#include "plugins/fluxdec/core/Tables.h"
 
 namespace fluxdec {
 
@@ -84,10 +85,12 @@ void HybridFilterBank(Decoder* d, int granule, int channel, int subbands);
 
 // --- Synthesis.cpp
 void Dct32(const float in[32], float out[32]);
-// 18 slots of one channel from d->hybrid into pcm (stride = channel count).
-void SynthesiseGranule(ChannelState* state, const float hybrid[18][32], int16_t* pcm, int stride);
+// 18 slots of one channel from d->hybrid into pcm (stride = channel count), windowed with
+// `window` (kSynthWindow, or a copy scaled by the song's output scale).
+void SynthesiseGranule(ChannelState* state, const float hybrid[18][32], int16_t* pcm, int stride,
+                       const float (*window)[32] = kSynthWindow);
 // The same one slot at a time in plain scalar code: the same floats, for the tests.
 void SynthesiseGranuleReference(ChannelState* state, const float hybrid[18][32], int16_t* pcm,
-                                int stride);
+                                int stride, const float (*window)[32] = kSynthWindow);
 
 }  // namespace fluxdec

@@ -15,6 +15,8 @@
 // then holds exactly V_{t-i}(j + 32 (i mod 2)) at column j, so each output sample is a run of 16
 // multiply-adds, done for all 32 samples at once row by row over contiguous memory with the
 // pre-scaled window kSynthWindow[i] (D x 32767): no index arithmetic per tap, no scaling per sample.
+// A song's output scale (ReplayGain) comes as a copy of that window multiplied by the scale, chosen
+// when the song opens (Decoder::synthWindow): the same loop, at no cost per sample.
 //
 // With SSE2 the matrixing runs for four slots at once, one slot per lane (the hybrid output's
 // rows are transposed in blocks of 4 x 4 on the way in and out), and the windowing keeps its
@@ -34,7 +36,7 @@ namespace fluxdec {
 void Dct32(const float in[32], float out[32]) { Lee<32, float>::Run(in, out); }
 
 void SynthesiseGranuleReference(ChannelState* st, const float hybrid[18][32], int16_t* pcm,
-                                int stride) {
+                                int stride, const float (*window)[32]) {
     for (int slot = 0; slot < 18; ++slot) {
         float x[32];
         Lee<32, float>::Run(hybrid[slot], x);
@@ -56,12 +58,12 @@ void SynthesiseGranuleReference(ChannelState* st, const float hybrid[18][32], in
         float acc[32];
         {
             const float* r = rows;
-            const float* c = kSynthWindow[0];
+            const float* c = window[0];
             for (int j = 0; j < 32; ++j) acc[j] = r[j] * c[j];
         }
         for (int tap = 1; tap < 16; ++tap) {
             const float* r = rows + 32 * tap;
-            const float* c = kSynthWindow[tap];
+            const float* c = window[tap];
             for (int j = 0; j < 32; ++j) acc[j] += r[j] * c[j];
         }
         int16_t* o = pcm + slot * 32 * stride;
@@ -78,16 +80,16 @@ namespace {
 
 // Samples j0 .. j0 + 15 of one slot: the 16 taps summed in order, then clamped, truncated and
 // packed (the saturating pack meets only values already clamped to the 16-bit range).
-FLUXDEC_INLINE void Window16(const float* rows, int j0, int16_t* out) {
+FLUXDEC_INLINE void Window16(const float* rows, const float (*window)[32], int j0, int16_t* out) {
     const float* r = rows + j0;
-    const float* c = kSynthWindow[0] + j0;
+    const float* c = window[0] + j0;
     __m128 a0 = _mm_mul_ps(Load(r), LoadAligned(c));
     __m128 a1 = _mm_mul_ps(Load(r + 4), LoadAligned(c + 4));
     __m128 a2 = _mm_mul_ps(Load(r + 8), LoadAligned(c + 8));
     __m128 a3 = _mm_mul_ps(Load(r + 12), LoadAligned(c + 12));
     for (int tap = 1; tap < 16; ++tap) {
         r = rows + 32 * tap + j0;
-        c = kSynthWindow[tap] + j0;
+        c = window[tap] + j0;
         a0 = _mm_add_ps(a0, _mm_mul_ps(Load(r), LoadAligned(c)));
         a1 = _mm_add_ps(a1, _mm_mul_ps(Load(r + 4), LoadAligned(c + 4)));
         a2 = _mm_add_ps(a2, _mm_mul_ps(Load(r + 8), LoadAligned(c + 8)));
@@ -101,22 +103,24 @@ FLUXDEC_INLINE void Window16(const float* rows, int j0, int16_t* out) {
 
 }  // namespace
 
-void SynthesiseGranule(ChannelState* st, const float hybrid[18][32], int16_t* pcm, int stride) {
+void SynthesiseGranule(ChannelState* st, const float hybrid[18][32], int16_t* pcm, int stride,
+                       const float (*window)[32]) {
     for (int s0 = 0; s0 < 18; s0 += 4) {
         const int slots = s0 + 4 <= 18 ? 4 : 18 - s0;
         float rowsX[4][36];  // each slot's matrixing output
         MatrixFourSlots(hybrid, s0, slots, rowsX);
-        WindowSlots(st, rowsX, s0, slots, pcm, stride, [](const float* rows, int16_t* out) {
-            Window16(rows, 0, out);
-            Window16(rows, 16, out + 16);
+        WindowSlots(st, rowsX, s0, slots, pcm, stride, [window](const float* rows, int16_t* out) {
+            Window16(rows, window, 0, out);
+            Window16(rows, window, 16, out + 16);
         });
     }
 }
 
 #else
 
-void SynthesiseGranule(ChannelState* st, const float hybrid[18][32], int16_t* pcm, int stride) {
-    SynthesiseGranuleReference(st, hybrid, pcm, stride);
+void SynthesiseGranule(ChannelState* st, const float hybrid[18][32], int16_t* pcm, int stride,
+                       const float (*window)[32]) {
+    SynthesiseGranuleReference(st, hybrid, pcm, stride, window);
 }
 
 #endif

@@ -35,14 +35,14 @@ FLUXDEC_INLINE void MatrixEightSlots(const float hybrid[18][32], int s0, float r
 
 // The 32 samples of one slot: the 16 taps summed in order, then clamped, truncated and packed
 // (the pack works within 128-bit halves; the final permutation puts the samples in order).
-FLUXDEC_INLINE void Window32(const float* rows, int16_t* out) {
-    const float* c = kSynthWindow[0];
+FLUXDEC_INLINE void Window32(const float* rows, const float (*window)[32], int16_t* out) {
+    const float* c = window[0];
     __m256 a[4];
     for (int q = 0; q < 4; ++q)
         a[q] = _mm256_mul_ps(_mm256_loadu_ps(rows + 8 * q), _mm256_loadu_ps(c + 8 * q));
     for (int tap = 1; tap < 16; ++tap) {
         const float* r = rows + 32 * tap;
-        c = kSynthWindow[tap];
+        c = window[tap];
         for (int q = 0; q < 4; ++q)
             a[q] = _mm256_add_ps(a[q], _mm256_mul_ps(_mm256_loadu_ps(r + 8 * q),
                                                      _mm256_loadu_ps(c + 8 * q)));
@@ -61,8 +61,8 @@ FLUXDEC_INLINE void Window32(const float* rows, int16_t* out) {
 }  // namespace
 
 void SynthesiseGranuleAvx2(ChannelState* st, const float hybrid[18][32], int16_t* pcm,
-                           int stride) {
-    auto window = [](const float* rows, int16_t* out) { Window32(rows, out); };
+                           int stride, const float (*synthWindow)[32]) {
+    auto window = [synthWindow](const float* rows, int16_t* out) { Window32(rows, synthWindow, out); };
     for (int s0 = 0; s0 < 16; s0 += 8) {
         float rowsX[8][36];
         MatrixEightSlots(hybrid, s0, rowsX);

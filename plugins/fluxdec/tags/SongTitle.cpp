@@ -16,6 +16,7 @@
 
 #include "text/AsciiFold.h"
 #include "plugins/fluxdec/tags/BoundedStream.h"
+#include "plugins/fluxdec/tags/ReplayGainTags.h"
 
 namespace fluxdec {
 namespace {
@@ -124,10 +125,11 @@ private:
     mutable unsigned int framesSeen_ = 0;
 };
 
-std::string Id3v2TitleAtStart(TagSource& file) {
+void ReadId3v2AtStart(TagSource& file, SongTags* tags) {
     const BoundedFrameFactory factory;
     const TagLib::ID3v2::Tag tag(&file, 0, &factory);
-    return TitleFromTag(tag);
+    tags->title = TitleFromTag(tag);
+    tags->id3v2Gain = ReplayGainFromId3v2(tag);
 }
 
 void StoreBigEndian(TagLib::ByteVector& bytes, unsigned int at, unsigned int value,
@@ -156,24 +158,24 @@ bool MendExtendedHeader(TagLib::ByteVector& tag, unsigned int majorVersion) {
     return true;
 }
 
-std::string Id3v2Title(TagSource& file) {
+void ReadId3v2(TagSource& file, SongTags* tags) {
     file.seek(0);
     const TagLib::ByteVector header = file.readBlock(TagLib::ID3v2::Header::size());
-    if (!header.startsWith(TagLib::ID3v2::Header::fileIdentifier())) return std::string();
+    if (!header.startsWith(TagLib::ID3v2::Header::fileIdentifier())) return;
     const TagLib::ID3v2::Header parsed(header);
     const bool extended = parsed.extendedHeader() && parsed.majorVersion() >= 3;
     // Undoing the unsynchronisation of a whole tag costs TagLib 8 ns a byte: a large tag is cut.
     const bool unsynchronised = parsed.unsynchronisation() && parsed.majorVersion() <= 3;
-    if (!extended && !unsynchronised) return Id3v2TitleAtStart(file);
+    if (!extended && !unsynchronised) return ReadId3v2AtStart(file, tags);
     // The tag in memory, cut or mended, and its size in its header made to match.
     TagLib::ByteVector tag =
         header + file.readBlock(unsynchronised ? std::min(parsed.tagSize(), kUnsynchronisedTagBytes)
                                                : parsed.tagSize());
-    if (extended && !MendExtendedHeader(tag, parsed.majorVersion())) return std::string();
+    if (extended && !MendExtendedHeader(tag, parsed.majorVersion())) return;
     StoreBigEndian(tag, 6, tag.size() - TagLib::ID3v2::Header::size(), 7);
     TagLib::ByteVectorStream stream(tag);
     TagSource inMemory(&stream);
-    return Id3v2TitleAtStart(inMemory);
+    ReadId3v2AtStart(inMemory, tags);
 }
 
 // The ID3v1 tag's offset: the last 128 bytes begin with "TAG", unless that "TAG" belongs to an
@@ -187,13 +189,15 @@ long FindId3v1(TagSource& file) {
                ? length - 128 : -1;
 }
 
-std::string ApeTitle(TagSource& file, long id3v1) {
+// The title only where the ID3v2 tag gave none.
+void ReadApe(TagSource& file, long id3v1, SongTags* tags) {
     const long footer = (id3v1 >= 0 ? id3v1 : file.length()) - 32;
     if (footer < 0 ||
         !file.HasAt(footer, TagLib::File::Beginning, TagLib::APE::Tag::fileIdentifier()))
-        return std::string();
+        return;
     const TagLib::APE::Tag tag(&file, footer);
-    return TitleFromTag(tag);
+    if (tags->title.empty()) tags->title = TitleFromTag(tag);
+    tags->apeGain = ReplayGainFromApe(tag);
 }
 
 std::string Id3v1Title(TagSource& file, long id3v1) {
@@ -214,22 +218,23 @@ std::string Finished(std::string utf8, TitleText form) {
     return folded;
 }
 
-std::string TitleFromStream(TagLib::IOStream* stream, const char* path, TitleText form) {
+SongTags TagsFromStream(TagLib::IOStream* stream, const char* path, TitleText form) {
+    SongTags tags;
     try {
         BoundedStream bounded(stream, kTagByteBudget, kTagReadBudget);
         TagSource file(&bounded);
         if (file.isValid()) {
-            std::string title = Id3v2Title(file);
-            const long id3v1 = title.empty() ? FindId3v1(file) : -1;
-            if (title.empty()) title = ApeTitle(file, id3v1);
-            if (title.empty()) title = Id3v1Title(file, id3v1);
-            title = Finished(title, form);
-            if (!title.empty()) return title;
+            ReadId3v2(file, &tags);
+            const long id3v1 = FindId3v1(file);
+            ReadApe(file, id3v1, &tags);
+            if (tags.title.empty()) tags.title = Id3v1Title(file, id3v1);
         }
     } catch (const std::exception&) {
-        // A tag too large for memory: the file name will do.
+        // A tag too large for memory: what was read stands, and the file name stands in for a title.
     }
-    return FileNameTitle(path, form);
+    tags.title = Finished(std::move(tags.title), form);
+    if (tags.title.empty()) tags.title = FileNameTitle(path, form);
+    return tags;
 }
 
 }  // namespace
@@ -257,19 +262,31 @@ std::string FileNameTitle(const char* path, TitleText form) {
     return title;
 }
 
-std::string ReadSongTitle(const char* path, TitleText form) {
-    if (!path || !*path) return std::string();
+SongTags ReadSongTags(const char* path, TitleText form) {
+    SongTags tags;
+    if (!path || !*path) return tags;
     TagLib::FileStream stream(path, true);
-    if (!stream.isOpen()) return FileNameTitle(path, form);
-    return TitleFromStream(&stream, path, form);
+    if (!stream.isOpen()) {
+        tags.title = FileNameTitle(path, form);
+        return tags;
+    }
+    return TagsFromStream(&stream, path, form);
+}
+
+SongTags SongTagsFromBytes(const uint8_t* data, size_t size, const char* path, TitleText form) {
+    if (!data || size > 0x7FFFFFFFu) return SongTags{FileNameTitle(path, form), {}, {}};
+    TagLib::ByteVectorStream stream(
+        TagLib::ByteVector(reinterpret_cast<const char*>(data), static_cast<unsigned int>(size)));
+    return TagsFromStream(&stream, path, form);
+}
+
+std::string ReadSongTitle(const char* path, TitleText form) {
+    return ReadSongTags(path, form).title;
 }
 
 std::string SongTitleFromBytes(const uint8_t* data, size_t size, const char* path,
                                TitleText form) {
-    if (!data || size > 0x7FFFFFFFu) return FileNameTitle(path, form);
-    TagLib::ByteVectorStream stream(
-        TagLib::ByteVector(reinterpret_cast<const char*>(data), static_cast<unsigned int>(size)));
-    return TitleFromStream(&stream, path, form);
+    return SongTagsFromBytes(data, size, path, form).title;
 }
 
 }  // namespace fluxdec

@@ -18,11 +18,33 @@
 #include <cstdint>
 #include <string>
 
+#include "plugins/fluxdec/core/ReplayGain.h"
 #include "text/AsciiFold.h"
 
 namespace fluxdec {
 
 inline constexpr size_t kMaxTitleChars = 2047;
+
+// What the player takes from a song's tags, read in one pass (a file open and a few reads).
+struct SongTags {
+    std::string title;          // as ReadSongTitle gives it
+    ReplayGainSource id3v2Gain; // the ID3v2 tag's TXXX REPLAYGAIN_* frames (ReplayGainTags.h)
+    ReplayGainSource apeGain;   // the APEv2 tag's REPLAYGAIN_* items
+};
+
+// The title and the gains of the file at `path` (as ReadSongTitle), or of its bytes in memory.
+SongTags ReadSongTags(const char* path, TitleText form = TitleText::ascii);
+SongTags SongTagsFromBytes(const uint8_t* data, size_t size, const char* path,
+                           TitleText form = TitleText::ascii);
+
+// A song's ReplayGain sources in order of belief: its tags', then its LAME tag's
+// (SongInfo::lameGain); ReplayGainChoice::source indexes these names.
+inline constexpr const char* kReplayGainSourceNames[] = {"id3v2", "ape", "lame"};
+inline ReplayGainChoice ChooseSongReplayGain(const SongTags& tags, const ReplayGainSource& lameGain,
+                                             ReplayGainMode mode) {
+    const ReplayGainSource sources[] = {tags.id3v2Gain, tags.apeGain, lameGain};
+    return ChooseReplayGain(sources, 3, mode);
+}
 
 // Reads the tags of the file at `path` (an 8-bit path: UTF-8 natively, the system's code page
 // under Windows, as the plug-in API hands it over). The file is opened for reading only and with

@@ -90,10 +90,10 @@ bool OpenSongFile(PluginState* state) {
     state->file = CreateFileA(state->path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (state->file == INVALID_HANDLE_VALUE) return false;
+    SongTags tags;
     try {
-        const std::string title =
-            ReadSongTitle(state->path, state->utf8Titles ? TitleText::utf8 : TitleText::ascii);
-        std::strncpy(state->title, title.c_str(), kPluginPathChars - 1);
+        tags = ReadSongTags(state->path, state->utf8Titles ? TitleText::utf8 : TitleText::ascii);
+        std::strncpy(state->title, tags.title.c_str(), kPluginPathChars - 1);
     } catch (...) {
         CloseSongFile(state);
         return false;
@@ -103,6 +103,11 @@ bool OpenSongFile(PluginState* state) {
     if (GetFileSizeEx(state->file, &size)) input.size = size.QuadPart;
     // A file without a single frame still opens: it plays as nothing and ends at once.
     state->songOpen = OpenSong(&state->song, input);
+    if (state->songOpen) {
+        const ReplayGainChoice gain =
+            ChooseSongReplayGain(tags, SongInfoOf(&state->song).lameGain, state->replayGain);
+        SetSongOutputScale(&state->song, gain.scale);
+    }
     PublishLength(state);
     InterlockedExchange(&state->heardMs, 0);
     InterlockedExchange(&state->heardSamples, 0);
@@ -119,8 +124,11 @@ int32_t OpenFileEntry(PluginRecord* record, const char* path) {
     InterlockedExchange(&state->seekPosition, kNoSeek);
     std::strncpy(state->path, path, kPluginPathChars - 1);  // paths of 2048+ characters are cut
     state->path[kPluginPathChars - 1] = '\0';
-    // The host's flags are read when a song opens: a host may set them after Initialise.
-    state->utf8Titles = (record->reserved20 & kHostFlagUtf8Titles) != 0;
+        const std::string title =
+            ReadSongTitle(state->path, state->utf8Titles ? TitleText::utf8 : TitleText::ascii);
+        std::strncpy(state->title, title.c_str(), kPluginPathChars - 1);
+        tags = ReadSongTags(state->path);
+        std::strncpy(state->title, tags.title.c_str(), kPluginPathChars - 1);
     return OpenSongFile(state) ? 1 : 0;
 }
 

@@ -46,6 +46,8 @@ struct PluginState {
     // so that a reader that meets a new title mid-copy still reads within it.
     char title[kPluginPathChars];
     bool utf8Titles = false;       // guarded by lock
+    // The ReplayGain the host asked for in its flags when it last opened a song; guarded by lock.
+    ReplayGainMode replayGain = ReplayGainMode::kOff;
     // The knob's volume, set by the host at any time and kept from song to song; the decoder
     // thread scales every block by it.
     VolumeControl volume;
