@@ -85,6 +85,7 @@ FLUXDEC_INLINE void Window16(const float* rows, int j0, int16_t* out) {
     __m128 a1 = _mm_mul_ps(Load(r + 4), LoadAligned(c + 4));
     __m128 a2 = _mm_mul_ps(Load(r + 8), LoadAligned(c + 8));
     __m128 a3 = _mm_mul_ps(Load(r + 12), LoadAligned(c + 12));
+    FLUXDEC_UNROLL_TAPS
     for (int tap = 1; tap < 16; ++tap) {
         r = rows + 32 * tap + j0;
         c = kSynthWindow[tap] + j0;
