@@ -240,6 +240,11 @@ void PlayerApp::CommitSeek()
         // In 64 bits: a song longer than about six hours would overflow 32.
         const int64_t scaled = static_cast<int64_t>(length) * seekPreview;
         const auto position = static_cast<int32_t>(static_cast<double>(scaled) * 0.01);
+        // The song still heard has ended in its plug-in: the seek plays it again from there.
+        if (heard.active && heard.index >= 0 && heard.index < playlist.count) {
+            currentIndex = heard.index;
+            PlayCurrent();
+        }
         if (PluginSlot* slot = CurrentSlot())
             slot->Seek(position);
     }

@@ -1,5 +1,7 @@
 // The paint thread: one frame every 33 ms, drawn straight into the window, and on the way the
-// end of a song noticed (the player learns it only from the song's position passing its length).
+// songs followed (app/SongFollowing.cpp): the player learns of a song's end only from its
+// position passing its length, looked at every frame and at once when the device reports that a
+// stream has ended.
 #include <windows.h>
 
 #include "app/PlayerApp.h"
@@ -9,6 +11,10 @@ namespace {
 
 constexpr DWORD kFramePeriodMs = 33;
 constexpr LONG kTitleScrollStep = 2;
+// After the device reports a stream's end, the plug-in reports its song over within moments:
+// it is looked for every millisecond for this long, since the blocks still queued are all the
+// time the next song has to follow on without a gap.
+constexpr int kEndLooks = 30;
 
 }  // namespace
 
@@ -25,8 +31,7 @@ void PlayerApp::PaintFrames()
         InterlockedExchangeAdd(&titleScroll, -kTitleScrollStep);
         {
             PlaybackGuard guard(playback);
-            if (CurrentPosition() > CurrentLength())
-                SelectEntry(currentIndex + 1);
+            FollowPlayback();
             // The window may have gone while the song changed.
             if (window.load() == nullptr)
                 break;
@@ -38,14 +43,17 @@ void PlayerApp::PaintFrames()
                 OutputDebugStringA(" Failure to Get PaintMutex \n");
             }
         }
-        // Sleep only the rest of the period: a frame that took longer is followed at once.
-        const DWORD now = GetTickCount();
-        if (now - last >= kFramePeriodMs) {
-            last = now;
-        } else {
-            Sleep(kFramePeriodMs - (now - last));
-            last = GetTickCount();
+        // Wait only the rest of the period: a frame that took longer is followed at once. The
+        // end of a stream is acted on at once.
+        for (;;) {
+            const DWORD spent = GetTickCount() - last;
+            if (spent >= kFramePeriodMs ||
+                WaitForSingleObject(audio.endedEvent, kFramePeriodMs - spent) != WAIT_OBJECT_0)
+                break;
+            for (int look = 0; look < kEndLooks && window.load() != nullptr && !FollowPlayback(); ++look)
+                Sleep(1);
         }
+        last = GetTickCount();
     }
 }
 

@@ -108,6 +108,18 @@ public:
     // plug-in may hold on to the pointer rather than copy the text.
     std::string openedPluginPath;
 
+    // The song still heard after its plug-in reported its end: the next entry is already open
+    // and queued behind its last blocks, but the title, time and ring show it until the device
+    // has played its block with serial `mark`. Guarded by `playback`.
+    struct HeardSong {
+        int32_t active = 0;
+        uint32_t mark = 0;
+        int32_t index = -1;          // its playlist entry, for a seek while it is heard
+        int32_t length = 0;          // its length in milliseconds, shown as its position too
+        int32_t listEnded = 0;       // nothing follows: the song halts once it has been heard
+        char nextTitle[kPathChars] = {};  // the following song's title, shown when it is heard
+    } heard;
+
     PlayerApp();
     ~PlayerApp() override;
     PlayerApp(const PlayerApp&) = delete;
@@ -163,7 +175,7 @@ public:
     // `path` is UTF-8. Songs that no plug-in claims are not added. 1 when the song was added.
     int AddToPlaylist(const char* path);
     // Opens and starts the entry at currentIndex on the first plug-in that claims it; returns
-    // the plug-in's answer to opening the file, or 0.
+    // the plug-in's answer to opening the file, or 0. Whatever was queued before is cut off.
     int PlayCurrent();
     // Stops and closes the current song; returns the slot's answer, or 0 without a slot.
     int HaltSong();
@@ -187,9 +199,16 @@ public:
     void RememberPlaylist();
     // At start: that list back, nothing playing; a missing or damaged file leaves it empty.
     void RecallPlaylist();
-    // Position and length of the current song in milliseconds, -1 when unknown.
+    // Position and length of the song being heard in milliseconds, -1 when unknown.
     int32_t CurrentPosition();
     int32_t CurrentLength();
+
+    // How one song follows another (app/SongFollowing.cpp), once a frame on the paint thread
+    // and at once when the device reports a stream's end: a device that could not open stops
+    // the song with "No Device"; a song whose plug-in reports its end gives way to the next
+    // entry while its last blocks still play; and the display moves on to the next song when
+    // they have been heard. 1 when nothing is left to look for until the next frame.
+    int FollowPlayback();
 
     // Painting (the paint thread and the main thread's repaint).
     void OnPaint();
@@ -227,6 +246,19 @@ private:
     // of songs added.
     int32_t AddHandedPath(const char* path);
     PluginSlot* CurrentSlot() const;
+    // PlayCurrent's work. `following`: the song before has played to its end, and this one
+    // follows its queued blocks (no "Loading...", the title waits until it is heard).
+    int StartCurrent(bool following);
+    // The slot's StopAndClose; keepTail leaves the queued audio playing for the next song,
+    // otherwise it is cut off at once, whatever the plug-in does with the output.
+    int StopSlot(PluginSlot* slot, bool keepTail);
+    // The current song has been reported over: the next entry starts behind it, or at the end of
+    // the list nothing does.
+    void AdvanceAtEnd();
+    // Shows the next song once the one before has been heard, or halts after the last.
+    void FollowHeardSong();
+    // The title scrolls in anew from `titleText`.
+    void RestartTitle();
     int32_t FindClaimingSlot(const char* path) const;  // -1 when no slot claims the path
     // A song handed over singly (dropped, or sent by another instance) plays at once when it is
     // the only one.

@@ -76,7 +76,15 @@ void PlayerApp::ToggleButton(SkinButton& button)
 
 int PlayerApp::PlayCurrent()
 {
+    return StartCurrent(false);
+}
+
+int PlayerApp::StartCurrent(bool following)
+{
     PlaybackGuard guard(playback);
+    // A song started by the user is heard at once: nothing queued before stays.
+    if (!following)
+        heard = HeardSong();
     if (playlist.count == 0 || pluginCount == 0) {
         // Nothing to play: the button must not stay lit as if something did.
         if (playButton.IsOn())
@@ -95,7 +103,9 @@ int PlayerApp::PlayCurrent()
     PlayListNode* entry = playlist.NodeAt(currentIndex);
     if (entry == nullptr)
         return 0;
-    DrawMessage(kLoadingText);
+    // The song before is still heard: its time stays in the display.
+    if (!following)
+        DrawMessage(kLoadingText);
     const int32_t slotIndex = FindClaimingSlot(entry->filePath.text);
     if (slotIndex < 0)
         return 0;
@@ -104,7 +114,7 @@ int PlayerApp::PlayCurrent()
     // is playing, so its callers cannot know: the song that still runs is ended here before the
     // next one opens.
     if (PluginSlot* running = CurrentSlot())
-        running->StopAndClose();
+        StopSlot(running, following);
     currentPlugin = slotIndex;
     PluginSlot* slot = pluginSlots[slotIndex];
     // Plug-ins take 8-bit paths: a name the code page cannot hold goes by its short form, and
@@ -114,32 +124,63 @@ int PlayerApp::PlayCurrent()
                            : 0;
     if (opened)
         slot->Start();
-    RestoreMessageArea();
+    if (!following)
+        RestoreMessageArea();
 
     if (!opened) {
         // A song that cannot be opened does not count as playing: the button goes back up.
+        heard = HeardSong();
         songLoaded = 0;
         if (playButton.IsOn())
             ToggleButton(playButton);
         ShowMessage(kNoFileText, kMessageMs);
         return 0;
     }
-    slot->CopyTitle(titleText, kPathChars);
     songLoaded = 1;
+    // A song without a title of its own keeps the one before.
+    if (heard.active) {
+        std::memcpy(heard.nextTitle, titleText, sizeof heard.nextTitle);
+        slot->CopyTitle(heard.nextTitle, kPathChars);
+        return opened;
+    }
+    slot->CopyTitle(titleText, kPathChars);
+    RestartTitle();
+    return opened;
+}
+
+void PlayerApp::RestartTitle()
+{
     InterlockedExchange(&titleScroll, kTitleRestart);
     titleWidth = kGlyphAdvance * static_cast<int32_t>(std::strlen(titleText));
-    return opened;
+}
+
+int PlayerApp::StopSlot(PluginSlot* slot, bool keepTail)
+{
+    PlaybackGuard guard(playback);
+    // Between these two the device knows what the plug-in's stop means for the queued audio,
+    // and a stop that cuts off ends every wait of the decoder thread at once.
+    audio.BeginStop(keepTail);
+    const int stopped = slot->StopAndClose();
+    if (!keepTail)
+        audio.Close(1);
+    audio.EndStop();
+    return stopped;
 }
 
 int PlayerApp::HaltSong()
 {
     PlaybackGuard guard(playback);
+    heard = HeardSong();
     progressAngle = kProgressTop;
     songLoaded = 0;
     if (playButton.IsOn())
         ToggleButton(playButton);
     PluginSlot* slot = CurrentSlot();
-    return slot != nullptr ? slot->StopAndClose() : 0;
+    if (slot == nullptr) {
+        audio.Close(1);
+        return 0;
+    }
+    return StopSlot(slot, false);
 }
 
 void PlayerApp::StopSong()
@@ -199,6 +240,8 @@ int PlayerApp::IsSongPlaying()
 int32_t PlayerApp::CurrentPosition()
 {
     PlaybackGuard guard(playback);
+    if (heard.active)
+        return heard.length;
     PluginSlot* slot = CurrentSlot();
     return slot != nullptr ? slot->GetPosition() : -1;
 }
@@ -206,6 +249,8 @@ int32_t PlayerApp::CurrentPosition()
 int32_t PlayerApp::CurrentLength()
 {
     PlaybackGuard guard(playback);
+    if (heard.active)
+        return heard.length;
     PluginSlot* slot = CurrentSlot();
     return slot != nullptr ? slot->GetLength() : -1;
 }

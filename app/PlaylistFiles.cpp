@@ -143,7 +143,7 @@ std::string PlayerApp::PlaylistText(const char* path)
         if (index == currentIndex && songLoaded && slot != nullptr &&
             slot->CopyTitle(title, kPathChars) != nullptr) {
             entry.title = Utf8FromCodePage(title);
-            const int32_t millis = CurrentLength();
+            const int32_t millis = slot->GetLength();
             entry.seconds = millis > 0 ? millis / 1000 : -1;
         }
         entries.push_back(std::move(entry));

@@ -37,5 +37,9 @@ extern "C" int32_t HostAudioWrite(void*, int32_t length, const void* data, int32
 extern "C" int32_t HostAudioClose(void*, int32_t immediate)
 {
     AudioDevice* device = gHostAudioDevice.load();
-    return device != nullptr ? device->Close(immediate) : 0;
+    if (device == nullptr)
+        return 0;
+    // A stream that ends lets its queued audio play out on its own while the player moves on:
+    // the next song, opened meanwhile, follows its last block without a gap.
+    return immediate == 0 ? device->EndStream() : device->Close(immediate);
 }

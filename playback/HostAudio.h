@@ -17,10 +17,13 @@ AudioDevice* GetHostAudioDevice();
 
 extern "C" {
 // Opens the device for `channels` channels at `sampleRate` Hz. Always 1, also when the device
-// could not be opened: the plug-in then writes into a device that drops its blocks.
+// could not be opened: the plug-in then writes into a device that drops its blocks, and the
+// player, told by the device, stops the song.
 int32_t HostAudioOpen(void* hostContext, int32_t sampleRate, int32_t channels, int32_t reserved);
 // Queues one block; returns the length queued.
 int32_t HostAudioWrite(void* hostContext, int32_t length, const void* data, int32_t tag);
-// immediate 0: let the queued blocks play out; non-zero: discard them. Returns 0.
+// immediate 0: the stream has ended; its queued blocks play out while the call returns at once,
+// and a stream of the same format opened next follows them without a gap. Non-zero: discard
+// them and close. Returns 0.
 int32_t HostAudioClose(void* hostContext, int32_t immediate);
 }

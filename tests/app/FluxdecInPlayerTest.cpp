@@ -1,5 +1,7 @@
 // The player with the decoder it ships, as a user meets it: songs dropped on the window play
-// one after the other to the end, each whole and gapless, and the player stops after the last;
+// one after the other to the end, each whole, two of one format joined without a gap, and the
+// player stops after the last; a stop answers at once at any rate; without a device the player
+// says so;
 // the seek knob moves the music to the chosen sample, and the time display follows; a tagged
 // song scrolls by under its own name; the volume knob scales what is heard; the scopes move
 // while the music plays and rest after it.
@@ -8,6 +10,7 @@
 // of its own, which every opening of the device continues), and compared with the decoder core's
 // own decode of the same files.
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <gtest/gtest.h>
 
@@ -191,13 +194,57 @@ TEST_F(FluxdecInPlayer, DroppedSongsPlayWholeOneAfterAnotherAndThePlayerHaltsAft
     const CaptureComparison comparison = CompareCapture(played, captured);
     EXPECT_TRUE(comparison.HoldsAllOf(played)) << comparison.Describe(176400);
 
-    // Where the first song ends, the second goes on: the silence between them is the device's
-    // closing and opening, not the decoder's padding.
-    const std::string first = CoreDecode(songs[0]);
+    // Where the first cut ends the second goes on in the same stream: not one sample between.
+    const std::string first = CoreDecode(songs[0]), second = CoreDecode(songs[1]);
     const CaptureComparison firstSong = CompareCapture(first, captured);
+    ASSERT_EQ(first.size(), firstSong.matchingPrefix) << firstSong.Describe(176400);
     const size_t cut = firstSong.matchingPrefix + firstSong.insertedSilenceBytes;
-    std::printf("measured: silence between two songs cut from one recording: %.1f ms\n",
-                SilentBytesFrom(captured, cut) / 176.4);
+    const size_t gap = SilentBytesFrom(captured, cut) - SilentBytesFrom(second, 0);
+    std::printf("measured: between two songs cut from one recording: %zu samples\n", gap / 4);
+    EXPECT_EQ(0u, gap / 4) << "samples of silence at the cut";
+    EXPECT_EQ(0, captured.compare(cut, second.size(), second)) << "the second cut, byte for byte";
+
+    // The third, at another rate, after the device changed format: whole.
+    const std::string third = CoreDecode(songs[2]);
+    const CaptureComparison thirdSong = CompareCapture(third, captured.substr(cut + second.size()));
+    EXPECT_TRUE(thirdSong.HoldsAllOf(third)) << thirdSong.Describe(44100);
+}
+
+// A stop at any moment of a song at the lowest rate (one output buffer plays for a second):
+// while the decoder waits for the device, and in the song's last blocks after its plug-in
+// reported the end. The window answers at once.
+TEST_F(FluxdecInPlayer, StopReturnsPromptlyAtTheLowestRate)
+{
+    app.AddToPlaylist(GaplessSong("low").c_str());
+    double worst = 0.0;
+    for (DWORD wait = 0; wait <= 800; wait += 50) {
+        app.PlayCurrent();
+        PumpMessages(wait);
+        LARGE_INTEGER frequency, before, after;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&before);
+        app.StopSong();
+        QueryPerformanceCounter(&after);
+        const double millis = double(after.QuadPart - before.QuadPart) * 1000.0 / double(frequency.QuadPart);
+        worst = millis > worst ? millis : worst;
+        EXPECT_LT(millis, 500.0) << "a stop " << wait << " ms into the song";
+    }
+    std::printf("measured: the longest stop of an 8 kHz mono song took %.1f ms\n", worst);
+}
+
+// Without a usable device the song does not race through in silence: the player says so and
+// stops where it was.
+TEST_F(FluxdecInPlayer, WithoutADeviceTheSongStopsWithNoDevice)
+{
+    ASSERT_EQ(0u, waveOutGetNumDevs()) << "this case must run without audio devices";
+    app.AddToPlaylist(GaplessSong("cut-1").c_str());
+    app.AddToPlaylist(GaplessSong("cut-2").c_str());
+    ClickAt(kPlayPoint.x, kPlayPoint.y);
+    EXPECT_TRUE(PumpUntil([] { return TimeAreaShows(ExpectedMessage("No Device")); }, 3000));
+    EXPECT_TRUE(PumpUntil([] { return app.songLoaded == 0 && app.playButton.IsOn() == 0; }, 3000));
+    PumpMessages(600);
+    EXPECT_EQ(0, app.currentIndex) << "the list was played through in silence";
+    EXPECT_EQ(0, app.songLoaded);
 }
 
 TEST_F(FluxdecInPlayer, SeekKnobContinuesTheSongFromTheChosenSampleAndTheTimeFollows)

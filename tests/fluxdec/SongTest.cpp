@@ -32,11 +32,13 @@ struct OpenedSong {
     fluxdec_test::MemoryInput input;
     std::unique_ptr<Song> song = std::make_unique<Song>();
     bool opened = false;
-    explicit OpenedSong(std::vector<uint8_t> bytes, int32_t chunk = 1 << 30) {
+    // `sized`: the input's size is told, so the scan runs ahead of decoding rather than at once.
+    explicit OpenedSong(std::vector<uint8_t> bytes, int32_t chunk = 1 << 30, bool sized = false) {
         input.data = std::move(bytes);
         input.chunk = chunk;
-        opened = OpenSong(song.get(), SongInput{fluxdec_test::MemoryInput::Read,
-                                                fluxdec_test::MemoryInput::Seek, &input});
+        opened = OpenSong(song.get(),
+                          SongInput{fluxdec_test::MemoryInput::Read, fluxdec_test::MemoryInput::Seek,
+                                    &input, sized ? int64_t(input.data.size()) : -1});
     }
     // Interleaved samples to the end; `starts` gets each output sample's index in them.
     std::vector<int16_t> Rest(std::vector<size_t>* starts = nullptr) {
@@ -252,6 +254,179 @@ TEST_F(SongMaterial, DamagedSongsScanAndSeekAsTheyDecode) {
             ASSERT_TRUE(SeekSongToSample(s.song.get(), target));
             EXPECT_EQ(int64_t(s.Rest().size()), std::max<int64_t>(0, samples - target) * channels);
         }
+    }
+}
+
+// Damaged and joined copies of an encode against its clean decode, each decoded while the scan
+// runs ahead: the output before the damage is the clean decode's byte for byte, and so is
+// everything from a few frames after it (`exactFrom` frames after the damaged one: a frame whose
+// reservoir or filter-bank memory lay in a lost part cannot be exact); the length the finished
+// scan gives is what was decoded.
+TEST_F(SongMaterial, DamagedAndJoinedSongsPlayOnAsTheCleanDecodeAroundTheDamage) {
+    const std::vector<uint8_t> clean = ReadBytes(Encode("clean", 44100, 2, 3.0, "-b 128"));
+    const std::vector<uint8_t> other = ReadBytes(Encode("other", 22050, 1, 1.0, "-V 5 --tt Other"));
+    OpenedSong ref(clean);
+    const std::vector<int16_t> straight = ref.Rest(), second = OpenedSong(other).Rest();
+    const std::vector<int64_t>& at = ref.song->frameOffsets;
+    const int64_t trim = SongInfoOf(ref.song.get()).encoderDelay + 529;
+    std::mt19937 random(3);
+    auto junk = [&](size_t n) {
+        std::vector<uint8_t> j(n);
+        for (uint8_t& b : j) b = uint8_t(random());
+        return j;
+    };
+    auto insert = [](std::vector<uint8_t> bytes, int64_t where, const std::vector<uint8_t>& what) {
+        bytes.insert(bytes.begin() + long(where), what.begin(), what.end());
+        return bytes;
+    };
+    std::vector<uint8_t> cut = clean, badHeader = clean, joined = clean, atEnd = clean;
+    cut.erase(cut.begin() + long(at[41] - 200), cut.begin() + long(at[41]));
+    badHeader[size_t(at[40]) + 1] &= 0xF9;  // layer bits 00: reserved
+    fluxdec_test::Append(joined, other);
+    fluxdec_test::Append(joined, clean);
+    fluxdec_test::Append(atEnd, junk(3000));
+    std::vector<int16_t> both = straight;
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        int64_t lostFrames;  // frames the damage takes out of the output
+        int64_t exactFrom;   // -1: all of it is the clean decode
+    } cases[] = {
+        {"4 KB of junk between frames", insert(clean, at[40], junk(4096)), 0, -1},
+        {"4 KB of junk inside a frame", insert(clean, at[40] + 150, junk(4096)), 0, 3},
+        {"a frame cut short", cut, 1, 2},
+        {"a corrupted header", badHeader, 1, 2},
+        {"junk at the start", insert(clean, 0, junk(1000)), 0, -1},
+        {"junk at the end", atEnd, 0, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OpenedSong s(c.bytes, 4000, true);
+        ASSERT_TRUE(s.opened);
+        const std::vector<int16_t> out = s.Rest();
+        const SongInfo& info = SongInfoOf(s.song.get());
+        EXPECT_TRUE(info.scanned);
+        EXPECT_EQ(int64_t(out.size()), info.samples * 2);
+        // A song that lost frames keeps its padding: the tag's frame count no longer holds.
+        const long padding = c.lostFrames ? 2 * (SongInfoOf(ref.song.get()).encoderPadding - 529) : 0;
+        ASSERT_EQ(int64_t(out.size()), int64_t(straight.size()) - c.lostFrames * 2304 + padding);
+        // Output sample of stream frame 40's start (frame 0 is the Info frame), interleaved.
+        const long before = long(2 * (39 * 1152 - trim));
+        EXPECT_TRUE(std::equal(straight.begin(), straight.begin() + before, out.begin()));
+        const long tail = c.exactFrom < 0 ? long(out.size())
+                                          : long(out.size()) - padding - before - 2304 * (c.exactFrom + 1);
+        EXPECT_TRUE(std::equal(straight.end() - tail, straight.end(), out.end() - padding - tail));
+        std::printf("[ damage    ] %-30s %7zu samples of %zu\n", c.name, out.size() / 2,
+                    straight.size() / 2);
+    }
+    // Joined with cat: a song at another rate (its own ID3v2 tag and Info frame), then the first
+    // again: each part is trimmed and decoded as it is alone, nothing between them.
+    OpenedSong j(joined, 4000, true);
+    const std::vector<int16_t> parts = j.Rest();
+    const SongInfo& info = SongInfoOf(j.song.get());
+    EXPECT_EQ(info.parts, 3);
+    EXPECT_EQ(info.samples, int64_t(straight.size() / 2 + second.size() + straight.size() / 2));
+    both.insert(both.end(), second.begin(), second.end());
+    both.insert(both.end(), straight.begin(), straight.end());
+    ASSERT_EQ(parts.size(), both.size());
+    EXPECT_TRUE(parts == both);
+}
+
+// Crafted streams of 24-byte frames (MPEG-2, 8 kbit/s, 24 kHz), made on the fly as a pattern of
+// frames repeated: the song layer's tables stay within 16 MB whatever the file, and a seek lands
+// exactly where the seek table had to grow coarse (the sanitizer tree runs this too).
+struct PatternInput {
+    std::vector<uint8_t> pattern;
+    int64_t size = 0, pos = 0;
+    static int32_t Read(void* c, void* buffer, int32_t bytes) {
+        PatternInput* in = static_cast<PatternInput*>(c);
+        int32_t n = 0;
+        for (; n < bytes && in->pos < in->size; ++n, ++in->pos)
+            static_cast<uint8_t*>(buffer)[n] = in->pattern[size_t(in->pos % int64_t(in->pattern.size()))];
+        return n;
+    }
+    static bool Seek(void* c, int64_t offset) {
+        PatternInput* in = static_cast<PatternInput*>(c);
+        if (offset < 0 || offset > in->size) return false;
+        in->pos = offset;
+        return true;
+    }
+};
+
+// A 24-byte LSF frame; `loud` puts one line of the given gain in it.
+std::vector<uint8_t> SmallFrame(int mode, int loudGain = 0) {
+    const FrameHeader h = fluxdec_test::MakeHeader(0, 1, 1, mode);
+    SideInfo side{};
+    fluxdec_test::BitWriter w;
+    if (loudGain) {
+        w.PutCode(1, 1, 1);
+        w.Put(0, 2);
+        side.granule[0][0].part23Length = int(w.Bits());
+        side.granule[0][0].bigValues = 1;
+        side.granule[0][0].globalGain = loudGain;
+        side.granule[0][0].tableSelect[0] = 1;
+    }
+    return fluxdec_test::MakeFrame(h, side, w.Bytes());
+}
+
+TEST(SongBounds, CraftedStreamsKeepTheTablesBoundedAndSeeksExact) {
+    const auto tables = [](const Song& s) {
+        return s.frameOffsets.capacity() * sizeof(int64_t) + s.segments.capacity() * sizeof(SongSegment);
+    };
+    std::vector<uint8_t> flipEveryFrame = SmallFrame(3);
+    fluxdec_test::Append(flipEveryFrame, SmallFrame(0));
+    std::vector<uint8_t> flipEvery300Ms;  // 13 frames, 312 ms, of each
+    for (int i = 0; i < 26; ++i) fluxdec_test::Append(flipEvery300Ms, SmallFrame(i < 13 ? 3 : 0));
+    std::vector<uint8_t> loud = SmallFrame(3, 250);
+    fluxdec_test::Append(loud, SmallFrame(3));
+    fluxdec_test::Append(loud, SmallFrame(3, 210));
+    struct Case {
+        const char* name;
+        const std::vector<uint8_t>* pattern;
+        int64_t bytes;
+        int64_t samples;  // what the song gives
+    } cases[] = {
+        // A format that flips with every frame is junk: the first frame plays, and the last,
+        // whose run reaches the end of the input.
+        {"mono and stereo by turns", &flipEveryFrame, int64_t(48) << 20, 2 * 576},
+        // Believed formats: 32768 segments, then the song ends.
+        {"mono and stereo by turns of 300 ms", &flipEvery300Ms, int64_t(48) << 20, 32768 * 13 * 576},
+        // 750,000 frames: the offsets table keeps every second one.
+        {"one format, 750,000 frames", &loud, 750000 * 24, 750000 * 576},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PatternInput in{*c.pattern, c.bytes, 0};
+        auto song = std::make_unique<Song>();
+        ASSERT_TRUE(OpenSong(song.get(), SongInput{PatternInput::Read, PatternInput::Seek, &in, c.bytes}));
+        FinishSongScan(song.get());
+        EXPECT_EQ(SongInfoOf(song.get()).samples, c.samples);
+        EXPECT_LE(tables(*song), size_t(16) << 20);
+        std::printf("[ bounds    ] %-36s tables %5zu KB, seek table stride %lld\n", c.name,
+                    tables(*song) >> 10, static_cast<long long>(song->offsetStride));
+    }
+    // The last case's stream repeats every 3 frames: a place near the end, reached through the
+    // coarse table, continues as the same place in the pattern near the start does.
+    PatternInput in{loud, 750000 * 24, 0};
+    auto song = std::make_unique<Song>();
+    ASSERT_TRUE(OpenSong(song.get(), SongInput{PatternInput::Read, PatternInput::Seek, &in, in.size}));
+    FinishSongScan(song.get());
+    EXPECT_GT(song->offsetStride, 1);
+    auto blocksFrom = [&](int64_t sample) {
+        EXPECT_TRUE(SeekSongToSample(song.get(), sample));
+        std::vector<int16_t> out;
+        int16_t pcm[kMaxFrameSamples];
+        FrameInfo info{};
+        int32_t count = 0;
+        for (int block = 0; block < 8 && !IsEndOfStream(DecodeSongBlock(song.get(), pcm, &info, &count)); ++block)
+            out.insert(out.end(), pcm, pcm + count);
+        return out;
+    };
+    const int64_t period = 3 * 576;
+    for (int64_t offset : {int64_t(0), int64_t(1), int64_t(577), int64_t(1300)}) {
+        const std::vector<int16_t> late = blocksFrom(749001 / 3 * period + offset);
+        EXPECT_FALSE(late.empty());
+        EXPECT_EQ(late, blocksFrom(10 * period + offset)) << offset;
     }
 }
 

@@ -74,7 +74,7 @@ TEST_F(AudioDeviceTest, ConstructionValues)
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(device.doneEvent, 0)) << "created non-signalled";
     EXPECT_EQ(nullptr, device.waveOut);
     EXPECT_EQ(nullptr, device.blockMemory);
-    EXPECT_EQ(0, device.freeBuffers);
+    EXPECT_EQ(0, device.FreeBuffers());
     EXPECT_EQ(30, device.bufferCount);
     EXPECT_EQ(15, device.bufferMillis);
     EXPECT_EQ(0, device.nextBuffer);
@@ -102,7 +102,7 @@ TEST_F(AudioDeviceTest, OpenPreparesTheRing)
 
     EXPECT_EQ(kFakeWaveOutHandle, device.waveOut);
     EXPECT_EQ(8, device.bufferCount);
-    EXPECT_EQ(8, device.freeBuffers);
+    EXPECT_EQ(8, device.FreeBuffers());
     EXPECT_EQ(0, device.nextBuffer);
     EXPECT_EQ(92, device.bufferMillis);
     ASSERT_NE(nullptr, device.blockMemory);
@@ -131,7 +131,7 @@ TEST_F(AudioDeviceTest, RingFollowsTheOutputValuesItWasHanded)
     ASSERT_EQ(1, device.Open(1, 8000));
     EXPECT_EQ(2u, fake.openDevice);
     EXPECT_EQ(3, device.bufferCount);
-    EXPECT_EQ(3, device.freeBuffers);
+    EXPECT_EQ(3, device.FreeBuffers());
     char* data = static_cast<char*>(device.blockMemory) + 3 * sizeof(WAVEHDR);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(data + 1000 * i, device.Header(i)->lpData) << "header " << i;
@@ -169,7 +169,7 @@ TEST_F(AudioDeviceTest, WriteCopiesAndQueuesTheNextBuffer)
     EXPECT_EQ(4608u, header->dwBufferLength) << "the block's length, not the buffer's";
     EXPECT_EQ(static_cast<DWORD_PTR>(0xFFFFFFF9u), header->dwUser) << "the tag";
     EXPECT_EQ(sent, std::string(header->lpData, 4608));
-    EXPECT_EQ(7, device.freeBuffers);
+    EXPECT_EQ(7, device.FreeBuffers());
     EXPECT_EQ(1, device.nextBuffer);
 
     const FakeWaveOutCall write = fake.Calls().back();
@@ -186,7 +186,7 @@ TEST_F(AudioDeviceTest, NinthWriteWaitsForTheFirstBlockAndReusesBufferZero)
 {
     ASSERT_EQ(1, device.Open(2, 44100));
     WriteBlocks(8);
-    ASSERT_EQ(0, device.freeBuffers);
+    ASSERT_EQ(0, device.FreeBuffers());
     ASSERT_EQ(8, device.nextBuffer);
 
     const std::string ninth = Pattern(4608, 9);
@@ -203,7 +203,7 @@ TEST_F(AudioDeviceTest, NinthWriteWaitsForTheFirstBlockAndReusesBufferZero)
     EXPECT_EQ(ninth, write.data);
     EXPECT_EQ(static_cast<DWORD_PTR>(9), write.user);
     EXPECT_EQ(1, device.nextBuffer);
-    EXPECT_EQ(0, device.freeBuffers);
+    EXPECT_EQ(0, device.FreeBuffers());
     device.Close(1);
 }
 
@@ -250,7 +250,7 @@ TEST_F(AudioDeviceTest, ImmediateCloseDiscardsTheQueuedBlocks)
     ASSERT_EQ(std::future_status::ready, closed.wait_for(kReturnsWithin)) << "waited for playback";
     EXPECT_EQ(0, closed.get());
     EXPECT_EQ(0u, fake.QueuedCount());
-    EXPECT_EQ(8, device.freeBuffers) << "every block came back through the reset";
+    EXPECT_EQ(8, device.FreeBuffers()) << "every block came back through the reset";
     EXPECT_EQ(nullptr, device.waveOut);
     EXPECT_EQ(nullptr, device.blockMemory);
 }
@@ -288,7 +288,10 @@ TEST_F(AudioDeviceTest, FailedOpenLeavesNoRing)
     EXPECT_EQ(nullptr, device.waveOut);
     EXPECT_EQ(nullptr, device.blockMemory);
     EXPECT_EQ(8, device.bufferCount);
-    EXPECT_EQ(8, device.freeBuffers);
+    EXPECT_EQ(0, device.FreeBuffers());
+    EXPECT_EQ(1, device.TakeOpenFailure()) << "the owner learns that nothing will be heard";
+    EXPECT_EQ(0, device.TakeOpenFailure());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(device.endedEvent, 0));
 
     const std::string block = Pattern(4608, 0);
     for (int i = 0; i < 10; ++i)
@@ -308,7 +311,7 @@ TEST_F(AudioDeviceTest, WriteRefusesBlocksThatDoNotFit)
     EXPECT_EQ(0, device.Write(-1, big.data(), 0)) << "negative";
     EXPECT_EQ(0, device.Write(4, nullptr, 0)) << "no data";
     EXPECT_EQ(callsAfterOpen, fake.Calls().size());
-    EXPECT_EQ(8, device.freeBuffers);
+    EXPECT_EQ(8, device.FreeBuffers());
     EXPECT_EQ(0, device.nextBuffer);
 
     EXPECT_EQ(16384, device.Write(16384, big.data(), 0)) << "exactly a buffer";
@@ -316,21 +319,71 @@ TEST_F(AudioDeviceTest, WriteRefusesBlocksThatDoNotFit)
     device.Close(1);
 }
 
-// An open over an open stream first closes it at once, so neither handle nor ring is lost.
-TEST_F(AudioDeviceTest, OpenWhileOpenClosesFirst)
+// A stream that ends leaves its blocks playing; the next one in the same format follows them in
+// the same ring, and the owner learns when the first of its blocks is heard. Another format
+// lets the queued blocks play out before the device opens anew.
+TEST_F(AudioDeviceTest, NextStreamOfTheSameFormatFollowsTheQueuedBlocks)
 {
     ASSERT_EQ(1, device.Open(2, 44100));
     WriteBlocks(3);
     const size_t callsBefore = fake.Calls().size();
-    ASSERT_EQ(1, device.Open(1, 22050));
+    EXPECT_EQ(0, device.EndStream());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(device.endedEvent, 0));
+    const uint32_t lastOfFirst = device.QueuedMark();
+    device.BeginStop(true);
+    EXPECT_EQ(0, device.Close(1)) << "the plug-in's stop after its song played to the end";
+    device.EndStop();
+    ASSERT_EQ(1, device.Open(2, 44100));
+    WriteBlocks(1);
+    const Names joined = fake.CallNames();
+    EXPECT_EQ(Names{"Write"}, Names(joined.begin() + static_cast<long>(callsBefore), joined.end()))
+        << "nothing reset, nothing reopened";
+    EXPECT_EQ(device.Header(3), fake.Calls().back().header);
+    for (int finished = 0; finished < 3; ++finished) {
+        EXPECT_EQ(0, device.HasPlayed(lastOfFirst)) << finished << " finished";
+        ASSERT_TRUE(fake.FinishNext());
+    }
+    EXPECT_EQ(1, device.HasPlayed(lastOfFirst));
+    EXPECT_EQ(0, device.HasPlayed(device.QueuedMark()));
+    EXPECT_EQ(0, device.CloseIfPlayedOut()) << "the stream is open";
+
+    auto reopened = std::async(std::launch::async, [&] { return device.Open(1, 22050); });
+    ASSERT_EQ(std::future_status::timeout, reopened.wait_for(kStillBlocked)) << "did not drain";
+    ASSERT_TRUE(fake.FinishNext());
+    ASSERT_EQ(std::future_status::ready, reopened.wait_for(kReturnsWithin));
+    EXPECT_EQ(1, reopened.get());
     const Names names = fake.CallNames();
     EXPECT_EQ(Concat({{"Reset"}, Repeated("UnprepareHeader", 8), {"Close", "Open"},
                       Repeated("PrepareHeader", 8)}),
-              Names(names.begin() + static_cast<long>(callsBefore), names.end()));
-    EXPECT_EQ(8, device.freeBuffers);
-    EXPECT_EQ(0, device.nextBuffer);
+              Names(names.end() - 19, names.end()));
     EXPECT_EQ(1, device.format.nChannels);
-    device.Close(1);
+
+    WriteBlocks(1, 2304);
+    device.EndStream();
+    EXPECT_EQ(0, device.CloseIfPlayedOut()) << "a block is still queued";
+    ASSERT_TRUE(fake.FinishNext());
+    EXPECT_EQ(1, device.CloseIfPlayedOut());
+    EXPECT_EQ(nullptr, device.waveOut);
+}
+
+// A stop that cuts the song off ends at once whatever the decoder thread waits in: a write
+// waiting for a buffer, or the drain before a change of format, however long a buffer plays.
+TEST_F(AudioDeviceTest, DiscardingStopEndsEveryWaitAtOnce)
+{
+    ASSERT_EQ(1, device.Open(1, 8000));
+    WriteBlocks(8, 1152);
+    auto writer = std::async(std::launch::async, [&] { return device.Write(4, "abcd", 0); });
+    auto drain = std::async(std::launch::async, [&] { return device.Close(0); });
+    ASSERT_EQ(std::future_status::timeout, writer.wait_for(kStillBlocked));
+    device.BeginStop(false);
+    // Well within one buffer's play time (1024 ms), which is all a blocked wait could last.
+    ASSERT_EQ(std::future_status::ready, writer.wait_for(300ms)) << "the writer still waits";
+    ASSERT_EQ(std::future_status::ready, drain.wait_for(300ms)) << "the drain still waits";
+    EXPECT_EQ(0, writer.get());
+    EXPECT_EQ(nullptr, device.blockMemory);
+    EXPECT_EQ(0, device.Open(1, 8000)) << "nothing opens while the stop is under way";
+    device.EndStop();
+    EXPECT_EQ(0, device.TakeOpenFailure()) << "that was no failure of the device";
 }
 
 // A block the platform refuses is not counted as queued: its buffer is filled again by the next
@@ -342,7 +395,7 @@ TEST_F(AudioDeviceTest, RefusedBlockKeepsItsBufferFree)
     WriteBlocks(2);
     const std::string third = Pattern(4608, 3);
     EXPECT_EQ(0, device.Write(4608, third.data(), 3));
-    EXPECT_EQ(6, device.freeBuffers);
+    EXPECT_EQ(6, device.FreeBuffers());
     EXPECT_EQ(2, device.nextBuffer);
     const std::string fourth = Pattern(4608, 4);
     EXPECT_EQ(4608, device.Write(4608, fourth.data(), 4));
@@ -354,71 +407,33 @@ TEST_F(AudioDeviceTest, RefusedBlockKeepsItsBufferFree)
     EXPECT_EQ(0, drained.get());
 }
 
-TEST_F(AudioDeviceTest, OnlyFinishedBlocksFreeBuffers)
+// Done-messages that are not the platform handing a block back (other messages, another
+// device's, or late ones of a closed device whose handle number came back) never let a write
+// fill a buffer that is still queued; they only wake it to look again.
+TEST_F(AudioDeviceTest, StrayDoneMessagesNeverFreeAQueuedBuffer)
 {
     ASSERT_EQ(1, device.Open(2, 44100));
-    WriteBlocks(2);
-    for (UINT message : {static_cast<UINT>(WOM_OPEN), static_cast<UINT>(WOM_CLOSE), 0u, 0x3BEu}) {
-        AudioDevice::OnDeviceMessage(device.waveOut, message, reinterpret_cast<DWORD_PTR>(&device),
-                                     0, 0);
-        EXPECT_EQ(6, device.freeBuffers) << "message " << message;
-        EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(device.doneEvent, 0)) << "message " << message;
-    }
-    AudioDevice::OnDeviceMessage(device.waveOut, WOM_DONE, reinterpret_cast<DWORD_PTR>(&device),
-                                 reinterpret_cast<DWORD_PTR>(device.Header(0)), 0);
-    EXPECT_EQ(7, device.freeBuffers);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(device.doneEvent, 0));
-    device.Close(1);
-}
-
-// On Windows the done-messages of a closed device can arrive after the next one opened; those,
-// and any of a handle that is not the device's own, free nothing.
-TEST_F(AudioDeviceTest, DoneMessagesOfAnotherDeviceAreIgnored)
-{
-    ASSERT_EQ(1, device.Open(2, 44100));
-    WriteBlocks(2);
+    WriteBlocks(8);
+    const auto instance = reinterpret_cast<DWORD_PTR>(&device);
     const HWAVEOUT closedDevice = reinterpret_cast<HWAVEOUT>(static_cast<INT_PTR>(0x4B4B));
     for (HWAVEOUT from : {closedDevice, static_cast<HWAVEOUT>(nullptr)}) {
-        AudioDevice::OnDeviceMessage(from, WOM_DONE, reinterpret_cast<DWORD_PTR>(&device),
-                                     reinterpret_cast<DWORD_PTR>(device.Header(0)), 0);
-        EXPECT_EQ(6, device.freeBuffers) << "from " << from;
+        AudioDevice::OnDeviceMessage(from, WOM_DONE, instance, 0, 0);
         EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(device.doneEvent, 0)) << "from " << from;
     }
-    ASSERT_TRUE(fake.FinishNext()) << "the device's own block";
-    EXPECT_EQ(7, device.freeBuffers);
+    for (UINT message : {static_cast<UINT>(WOM_OPEN), static_cast<UINT>(WOM_CLOSE), 0x3BEu})
+        AudioDevice::OnDeviceMessage(device.waveOut, message, instance, 0, 0);
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(device.doneEvent, 0));
 
-    // Once closed, late messages of the device that was just closed count for nothing either.
-    device.Close(1);
-    const LONG afterClose = device.freeBuffers;
-    AudioDevice::OnDeviceMessage(kFakeWaveOutHandle, WOM_DONE, reinterpret_cast<DWORD_PTR>(&device),
-                                 0, 0);
-    EXPECT_EQ(afterClose, device.freeBuffers);
-}
-
-// Should the device's own handle report more blocks done than were queued (the next device
-// reusing a closed one's handle number), the free count stops at the ring's size, also when
-// the messages arrive on several threads at once.
-TEST_F(AudioDeviceTest, ExcessDoneMessagesNeverRaiseFreeBuffersAboveTheRing)
-{
-    ASSERT_EQ(1, device.Open(2, 44100));
-    WriteBlocks(8);
-    ASSERT_EQ(0, device.freeBuffers);
-    std::vector<std::thread> callers;
-    for (int t = 0; t < 4; ++t) {
-        callers.emplace_back([&] {
-            for (int i = 0; i < 2000; ++i) {
-                AudioDevice::OnDeviceMessage(kFakeWaveOutHandle, WOM_DONE,
-                                             reinterpret_cast<DWORD_PTR>(&device), 0, 0);
-            }
-        });
-    }
-    for (std::thread& caller : callers)
-        caller.join();
-    EXPECT_EQ(8, device.freeBuffers);
-
-    // The ring goes round once more without waiting, and no further.
-    WriteBlocks(8);
-    EXPECT_EQ(0, device.freeBuffers);
+    const std::string ninth = Pattern(4608, 9);
+    auto writer = std::async(std::launch::async, [&] { return device.Write(4608, ninth.data(), 9); });
+    for (int i = 0; i < 2000; ++i)
+        AudioDevice::OnDeviceMessage(device.waveOut, WOM_DONE, instance,
+                                     reinterpret_cast<DWORD_PTR>(device.Header(i % 8)), 0);
+    ASSERT_EQ(std::future_status::timeout, writer.wait_for(kStillBlocked)) << "wrote into a queued buffer";
+    EXPECT_EQ(0, device.FreeBuffers());
+    ASSERT_TRUE(fake.FinishNext());
+    ASSERT_EQ(std::future_status::ready, writer.wait_for(kReturnsWithin));
+    EXPECT_EQ(4608, writer.get());
     device.Close(1);
 }
 
@@ -460,7 +475,7 @@ TEST_F(AudioDeviceTest, WriterAndCallbackRaceLosesNothing)
     }
     writerDone = true;
     finisher.join();
-    EXPECT_EQ(8, device.freeBuffers);
+    EXPECT_EQ(8, device.FreeBuffers());
 
     int next = 0;
     for (const FakeWaveOutCall& call : fake.Calls()) {

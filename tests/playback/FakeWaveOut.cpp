@@ -35,6 +35,7 @@ struct FakeWaveOutFunctions {
                               std::string(header->lpData, header->dwBufferLength), header->dwUser});
         if (++fake.writeCalls == fake.failWriteNumber)
             return MMSYSERR_ERROR;
+        header->dwFlags = (header->dwFlags | WHDR_INQUEUE) & ~static_cast<DWORD>(WHDR_DONE);
         fake.queued.push_back(header);
         return MMSYSERR_NOERROR;
     }
@@ -106,6 +107,8 @@ bool FakeWaveOut::FinishNext()
             return false;
         header = queued.front();
         queued.pop_front();
+        // As the platform does, the header is handed back before the call-back hears of it.
+        header->dwFlags = (header->dwFlags | WHDR_DONE) & ~static_cast<DWORD>(WHDR_INQUEUE);
     }
     Deliver(header);
     return true;

@@ -15,6 +15,8 @@
 #include <cstring>
 #include <string>
 
+#include <sys/stat.h>
+
 #include "plugins/fluxdec/cli/Arguments.h"
 #include "plugins/fluxdec/cli/WavWriter.h"
 #include "plugins/fluxdec/core/Song.h"
@@ -65,8 +67,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     const auto t0 = std::chrono::steady_clock::now();
-    const bool opened = fluxdec::OpenSong(&gSong, fluxdec::SongInput{ReadFile, SeekFile, in});
+    struct stat st {};
+    const int64_t size = fstat(fileno(in), &st) == 0 && S_ISREG(st.st_mode) ? int64_t(st.st_size) : -1;
+    const bool opened = fluxdec::OpenSong(&gSong, fluxdec::SongInput{ReadFile, SeekFile, in, size});
     if (args.info) {
+        if (opened) fluxdec::FinishSongScan(&gSong);
         const bool readError = std::ferror(in) != 0;
         std::fclose(in);
         if (readError) {
@@ -102,13 +107,17 @@ int main(int argc, char** argv) {
     fluxdec::FrameInfo info{};
     int32_t count = 0;
     fluxdec::Status status = fluxdec::Status::kEndOfStream;
-    long blocks = 0;
+    long blocks = 0, resyncs = 0;
+    double firstBlockMs = 0;
     int rate = 0, channels = 0;
     double seconds = 0;
     bool writeOk = true;
     while (opened &&
            !fluxdec::IsEndOfStream(status = fluxdec::DecodeSongBlock(&gSong, pcm, &info, &count))) {
+        if (info.faults & fluxdec::kFaultResync) ++resyncs;
         if (blocks == 0) {
+            firstBlockMs = std::chrono::duration<double, std::milli>(
+                               std::chrono::steady_clock::now() - t0).count();
             rate = info.sampleRate;
             channels = info.channels;
             out.SetFormat(rate, channels);
@@ -144,5 +153,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "fluxdec: %ld blocks, %d Hz, %d channel%s, %.1fx real time (%s)\n", blocks,
                  rate, channels, channels == 1 ? "" : "s", elapsed > 0 ? seconds / elapsed : 0.0,
                  fluxdec::StatusText(status));
+    std::fprintf(stderr, "fluxdec: first block %.1f ms after the open began; %ld damaged stretch%s skipped\n",
+                 firstBlockMs, resyncs, resyncs == 1 ? "" : "es");
     return 0;
 }

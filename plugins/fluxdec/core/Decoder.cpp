@@ -97,17 +97,16 @@ Status DecodeFrame(Decoder* d, int16_t pcm[kMaxFrameSamples], FrameInfo* info) {
     if (r->ended) return Status(r->ended);
     if (!r->read) return End(d, Status::kEndOfStream);
 
-    // Header (the first one after any ID3v2 tags).
-    if (!r->started) {
-        r->started = 1;
-        Status s = ReadFirstHeaderBytes(r);
-        if (s != Status::kFrame) return End(d, s);
-    } else if (!ReadExact(r, r->headerBytes, 4)) {
-        return End(d, Status::kEndOfStream);
-    }
+    // The next frame: behind any ID3v2 tags, and past junk (FrameSync.cpp).
     FrameHeader h;
-    Status s = ParseHeader(r->headerBytes, &h);
+    const Status s = NextFrame(r, &h);
     if (s != Status::kFrame) return End(d, s);
+    // After a cut frame or a joined song's tag, nothing before the frame belongs to it: neither
+    // main data nor the filter bank's memory.
+    if (r->frameFlags & kSyncRestart) {
+        r->bytesAppended = 0;
+        std::memset(d->channel, 0, sizeof d->channel);
+    }
     d->header = h;
     d->faults = 0;
 
@@ -134,14 +133,15 @@ Status DecodeFrame(Decoder* d, int16_t pcm[kMaxFrameSamples], FrameInfo* info) {
     info->modeExtension = h.modeExtension;
     info->frameIndex = r->frameIndex++;
 
+    const uint32_t syncFaults = r->frameFlags & kSyncSkipped ? uint32_t(kFaultResync) : 0u;
     if (step == 0) {  // a skipped frame is silence, never stale PCM
         std::memset(pcm, 0, sizeof(int16_t) * size_t(info->samplesPerChannel * channels));
-        info->faults = 0;
+        info->faults = syncFaults;
         return Status::kFrameSilent;
     }
     BitReader br{r->mainData, 0, uint32_t(r->mainDataBits)};
     for (int gr = 0; gr < granules; ++gr) DecodeGranule(d, &br, gr, pcm);
-    info->faults = d->faults;
+    info->faults = d->faults | syncFaults;
     return Status::kFrame;
 }
 

@@ -61,10 +61,27 @@ inline constexpr int kMainDataPadding = 64;     // zero bytes after the main dat
 inline constexpr int kMainDataCapacity = 2048;  // main_data_begin + one frame's main data: at most
                                                 // 511 + (1441 - 21) for MPEG-1, 255 + (1441 - 13)
                                                 // for MPEG 2.5 at 8 kHz
+// The look-ahead that synchronisation needs (FrameSync.cpp): a change of format is confirmed by
+// 300 ms of frames, at most 13 of MPEG-1's longest (13 KB), read ahead of the frame's header.
+inline constexpr int kWindowBytes = 20480;
+
+// Where the frame search stands (FrameSync.cpp).
+enum SyncMode : int32_t {
+    kSyncExpect = 0,  // a frame header should start at the window's position
+    kSyncSearch = 1,  // junk: search forward for headers that confirm each other
+};
+
+// Flags of the frame that NextFrame found.
+enum FrameSyncFlag : uint32_t {
+    kSyncSkipped = 1u << 0,  // junk or a tag was passed over before it
+    kSyncRestart = 1u << 1,  // what lay before it is lost (a cut frame) or another song's (a
+                             // tag between joined songs): the reservoir and the filter bank
+                             // start afresh
+};
+
 struct StreamReader {
     ReadFn read;
     void* context;
-    int32_t started;            // the leading ID3v2 tags have been skipped
     int32_t ended;              // the Status that ended the stream, or 0
     int32_t frameIndex;         // frames read so far
     int32_t ringWritePos;       // where the next main data goes, 0 .. 4095
@@ -73,8 +90,22 @@ struct StreamReader {
     uint8_t ring[kRingBytes];
     int32_t mainDataBits;       // bits of main data in `mainData` for the current frame
     uint8_t mainData[kMainDataCapacity + kMainDataPadding];
-};
 
+    // The look-ahead window over the input: window[windowPos .. windowFill) are the next bytes.
+    int64_t windowOffset;       // input offset of window[0], counted from where reading began
+    int32_t windowPos;
+    int32_t windowFill;
+    int32_t inputEnded;         // the read call-back has reported the end of the input
+    // Synchronisation.
+    int32_t syncMode;           // SyncMode
+    uint32_t syncFlags;         // FrameSyncFlag bits gathered for the next frame
+    uint32_t formatKey;         // version, layer, rate and channels of the last frame; 0: none yet
+    int64_t searchedTo;         // input offset: no frame starts before it that was not found
+    uint32_t frameFlags;        // FrameSyncFlag bits of the frame just found
+    int32_t frameLength;        // bytes of the frame just found, header included
+    int64_t frameOffset;        // its input offset
+    uint8_t window[kWindowBytes];
+};
 // Per channel: synthesis and overlap state that carries across granules.
 struct ChannelState {
     float overlap[18][32];      // [slot][subband]: second half of each subband's last windowed

@@ -50,6 +50,8 @@ enum FrameFault : uint32_t {
     kFaultIntensityPosition = 1u << 3,// an MPEG-1 intensity position above 7, taken as "not coded"
     kFaultPart2Length = 1u << 4,      // scale factors longer than part2_3_length
     kFaultBlockType = 1u << 5,        // window switching with the reserved block_type 0
+    kFaultResync = 1u << 6,           // junk, a cut frame or a tag was passed over before the
+                                      // frame (FrameSync.cpp)
 };
 
 struct FrameInfo {

@@ -6,6 +6,7 @@
 // all three agree on every sample.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -14,51 +15,79 @@
 namespace fluxdec {
 
 // Random-access input. `read` behaves as ReadFn; `seek` moves to an absolute byte offset and
-// returns false when it cannot. The caller owns the context (a FILE*, a Win32 HANDLE...). OpenSong
-// expects the input at offset 0.
+// returns false when it cannot. `size` is the input's length in bytes, or -1 when unknown (the
+// song then scans the whole input when it opens). The caller owns the context (a FILE*, a Win32
+// HANDLE...). OpenSong expects the input at offset 0.
 struct SongInput {
     ReadFn read;
     bool (*seek)(void* context, int64_t offset);
     void* context;
+    int64_t size = -1;
 };
 
 struct SongInfo {
     int32_t sampleRate;   // of the first audio frame
     int32_t channels;     // of the first audio frame
     int32_t mpegVersion;  // 1, 2, or 25 for MPEG 2.5
+    // Until `scanned`, `samples` and `lengthMs` are estimates (from the Xing/Info/VBRI frame
+    // count, else from the bit rate and the input's size) and the frame counts cover what was
+    // scanned so far.
     int64_t samples;   // per channel, after gapless trimming: exactly what DecodeSongBlock yields
     int64_t lengthMs;  // the time of `samples`, summed over format changes
     int32_t encoderDelay;    // from the LAME tag, else 0
     int32_t encoderPadding;  // from the LAME tag, else 0
-    int64_t frames;          // audio frames (not the Info/Xing frame)
+    int64_t frames;          // audio frames (not the Info/Xing frames)
     int32_t bitrateKbps;     // 0 when it varies
     bool hasInfoTag;         // the first frame is a Xing, Info or VBRI header, not audio
     int32_t formatChanges;   // how often rate, channels or MPEG version change within the stream
+    int32_t parts;           // songs joined end to end: each later Info/Xing/VBRI frame starts one
+    bool scanned;            // the whole input has been scanned: the figures above are exact
 };
 
 // --- The layer's business below: callers only own a Song and pass it to the functions.
 
 // Reads the input through a buffer of its own: the scan looks at 4 bytes per frame, and a caller's
-// read may be a system call.
+// read may be a system call. The decoder and the scan each have one over the same input, which
+// has one position: `inputAt` (shared) says where it stands, so that a buffer seeks before it
+// reads where the other left it.
 struct SongBuffer {
     SongInput input;
-    int64_t offset;  // file offset of data[0]
-    int32_t pos;     // next byte to hand out
-    int32_t fill;    // bytes in data
+    int64_t* inputAt;  // borrowed: the input's position, -1 when unknown
+    int64_t offset;    // file offset of data[0]
+    int32_t pos;       // next byte to hand out
+    int32_t fill;      // bytes in data
     uint8_t data[32768];
 };
 
-// A run of audio frames of one format. Decoded samples count every audio frame's samples per
-// channel from 0; output samples are what is left after the gapless trim.
+// A run of frames of one format within one part. Decoded samples count every audio frame's
+// samples per channel from 0; output samples are what is left after the gapless trim.
 struct SongSegment {
-    int64_t firstFrame;    // stream frame index (the Info frame, if any, is frame 0)
-    int64_t firstDecoded;  // decoded sample index of its first sample
-    int64_t outputStart;   // output sample index where it starts (clamped to the song)
+    int64_t firstFrame;    // stream frame index of its first frame
+    int64_t firstDecoded;  // decoded sample index of its first audio sample
+    int64_t keepFrom;      // decoded samples before this are trimmed (the part's delay)
+    int64_t keepTo;        // decoded samples from this on are trimmed (the part's padding)
+    int64_t outputStart;   // output sample index where it starts
     int64_t msStart;       // SongPositionMs at outputStart
     int32_t sampleRate;
     int32_t channels;
     int32_t samplesPerFrame;
     int32_t mpegVersion;
+    bool partStart;    // a new part (song) starts here: the decoder starts afresh
+    bool headerFrame;  // its first frame is an Info/Xing/VBRI frame, not audio
+};
+
+// The scan's own state: it runs ahead of decoding, a piece at a time.
+struct SongScanState {
+    StreamReader reader;
+    SongBuffer buffer;
+    int64_t frames = 0;      // stream frames scanned
+    int64_t decoded = 0;     // decoded samples of the audio frames scanned
+    int64_t endOffset = 0;   // input offset where the last scanned frame ends
+    int64_t partFrames = 0;  // audio frames of the current part so far
+    int64_t partTagFrames = -1;
+    int32_t partPadding = 0;  // the current part's padding to trim, when its count matches
+    int32_t bitrate = -1;
+    bool done = false;
 };
 
 struct Song {
@@ -68,14 +97,21 @@ struct Song {
 
     Decoder decoder;
     SongBuffer buffer;
+    SongScanState scan;
+    int64_t inputAt = -1;  // the input's position (SongBuffer::inputAt of both buffers)
     SongInfo info{};
-    std::vector<int64_t> frameOffsets;  // owned: every frame's start, then the end of the last
+    // Owned: the input offset of every `offsetStride`-th frame. Both tables are bounded (Song.cpp:
+    // kMaxOffsets, kMaxSegments): past its bound the offsets table keeps every second entry.
+    std::vector<int64_t> frameOffsets;
+    int64_t offsetStride = 1;
     std::vector<SongSegment> segments;  // owned: at least one once a song with audio is open
-    int64_t audioStartFrame = 0;        // 1 when frame 0 is an Info/Xing/VBRI header
-    int64_t trimStart = 0;              // decoded samples cut at the start
-    int64_t decodedEnd = 0;             // decoded sample index where output stops
+    int64_t firstFrameBytes = 0;        // the first frame's length and offset, for the estimate
+    int64_t firstFrameOffset = 0;
+    int32_t firstAudioKbps = 0;         // the first audio frame's bit rate, for the estimate
+    int64_t tagFrames = -1;             // the first part's Xing/Info/VBRI frame count
     int64_t nextFrame = 0;              // stream frame index that DecodeFrame reads next
     int64_t nextDecoded = 0;            // decoded sample index of that frame's first sample
+    size_t segment = 0;                 // the segment of the frame decoded last
     size_t nextSegment = 0;             // the first segment not yet entered
     int64_t skipUntil = 0;              // decoded samples before this are pre-roll: dropped
     int64_t position = 0;               // output sample that DecodeSongBlock yields next
@@ -83,10 +119,14 @@ struct Song {
     bool ended = false;
 };
 
-// Parses the Xing/Info/VBRI and LAME tags, scans the frame headers (headers only; stops at the
-// first bad header, as decoding does) to build the seek table, then rewinds. false: no frame, or
-// the input cannot be rewound.
+// Reads the first frame and its Xing/Info/VBRI and LAME tags: what sounding needs. The scan of
+// the frame headers (headers only; past junk as decoding goes, FrameSync.cpp) that builds the
+// seek table and gives the exact length runs later, a piece with every DecodeSongBlock, or at
+// once when the input's size is unknown. false: no frame, or the input cannot be rewound. Never
+// throws: the tables are bounded and a failed allocation makes them coarser or ends the song.
 bool OpenSong(Song* song, SongInput input);
+// Scans to the end of the input: every figure in SongInfo is then exact.
+void FinishSongScan(Song* song);
 const SongInfo& SongInfoOf(const Song* song);
 // The next block of output: gapless-trimmed PCM, interleaved, `*samplesPerChannel` per channel
 // (1..1152; frames that trimming or a seek's pre-roll empties are decoded and passed over).

@@ -7,8 +7,9 @@
 
 namespace fluxdec {
 
-void BindBuffer(SongBuffer* b, SongInput input) {
+void BindBuffer(SongBuffer* b, SongInput input, int64_t* inputAt) {
     b->input = input;
+    b->inputAt = inputAt;
     b->offset = 0;
     b->pos = 0;
     b->fill = 0;
@@ -23,10 +24,19 @@ int32_t ReadBuffered(void* context, void* out, int32_t bytes) {
             b->offset += b->fill;
             b->pos = 0;
             b->fill = 0;
+            // The other buffer over the same input may have moved it.
+            if (*b->inputAt != b->offset) {
+                if (!b->input.seek || !b->input.seek(b->input.context, b->offset)) break;
+                *b->inputAt = b->offset;
+            }
             const int32_t got = b->input.read(b->input.context, b->data, int32_t(sizeof b->data));
             // A misbehaving reader (negative or more than asked) counts as the end of the input.
-            if (got <= 0 || got > int32_t(sizeof b->data)) break;
+            if (got <= 0 || got > int32_t(sizeof b->data)) {
+                *b->inputAt = -1;
+                break;
+            }
             b->fill = got;
+            *b->inputAt = b->offset + got;
         }
         int32_t n = b->fill - b->pos;
         if (n > bytes - done) n = bytes - done;
@@ -45,27 +55,9 @@ bool SeekBuffered(SongBuffer* b, int64_t offset) {
     }
     b->pos = 0;
     b->fill = 0;
-    if (!b->input.seek || !b->input.seek(b->input.context, offset)) return false;
     b->offset = offset;
-    return true;
+    return *b->inputAt == offset ||
+           (b->input.seek && b->input.seek(b->input.context, offset) && (*b->inputAt = offset, true));
 }
-
-bool SkipBuffered(SongBuffer* b, int32_t bytes) {
-    while (bytes > 0) {
-        if (b->pos == b->fill) {
-            uint8_t byte;
-            if (ReadBuffered(b, &byte, 1) != 1) return false;  // refills
-            --bytes;
-            continue;
-        }
-        int32_t n = b->fill - b->pos;
-        if (n > bytes) n = bytes;
-        b->pos += n;
-        bytes -= n;
-    }
-    return true;
-}
-
-int64_t BufferedOffset(const SongBuffer* b) { return b->offset + b->pos; }
 
 }  // namespace fluxdec

@@ -9,14 +9,11 @@
 namespace fluxdec {
 
 // --- SongBuffer.cpp
-void BindBuffer(SongBuffer* b, SongInput input);
+void BindBuffer(SongBuffer* b, SongInput input, int64_t* inputAt);
 // ReadFn over a SongBuffer (the context): the decoder reads through it too.
 int32_t ReadBuffered(void* buffer, void* out, int32_t bytes);
 // Moves to an absolute offset, dropping what is buffered; false when the input cannot seek.
 bool SeekBuffered(SongBuffer* b, int64_t offset);
-// Passes over `bytes` bytes; false when the input ends first.
-bool SkipBuffered(SongBuffer* b, int32_t bytes);
-int64_t BufferedOffset(const SongBuffer* b);  // the file offset of the next byte read
 
 // --- InfoTag.cpp: the header frame that encoders put before the audio.
 struct InfoTag {
@@ -30,10 +27,14 @@ struct InfoTag {
 InfoTag ParseInfoTag(const uint8_t* bytes, int32_t size);
 
 // --- SongScan.cpp
-// Walks the frame headers from the input's start, as DecodeFrame would read them, and fills
-// song->frameOffsets, song->segments (decoded coordinates only), song->audioStartFrame and the
-// info's frame, format and tag fields; `tag` receives the first frame's tag. Returns false when
-// there is no frame.
-bool ScanSong(Song* song, InfoTag* tag);
+// Starts the scan at the input's start: reads the first frame and its tag into the song (the
+// first segment, the info's format and tag fields). false when there is no frame.
+bool StartScan(Song* song);
+// Scans on until frame `untilFrame` has been scanned and `bytes` more bytes of input have been
+// passed, or the input ends (then song->scan.done, and the info's figures are exact).
+void ScanOn(Song* song, int64_t untilFrame, int64_t bytes);
+// Output coordinates of a segment whose successor has started (or the last one, `end` being the
+// decoded samples scanned): samples it keeps.
+int64_t KeptSamples(const SongSegment& segment, int64_t end);
 
 }  // namespace fluxdec

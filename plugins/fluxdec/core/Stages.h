@@ -25,12 +25,15 @@ int SampleRateHz(const FrameHeader& h);
 int FrameLengthBytes(const FrameHeader& h);  // without padding
 int MainDataBytes(const FrameHeader& h);     // frame length + padding - bytes before main data
 
-// --- StreamReader.cpp: reading from the call-back, ID3v2 skip, the bit reservoir
+// --- StreamReader.cpp: reading from the call-back through the look-ahead window, the reservoir
+// Makes `bytes` bytes (at most kWindowBytes) available at the window's position, reading as
+// needed; returns how many are (fewer only at the input's end).
+int32_t WindowAvailable(StreamReader* r, int32_t bytes);
+int64_t InputOffset(const StreamReader* r);  // the input offset of the next byte read
 // Reads exactly `bytes` bytes; returns false when the input ended first.
 bool ReadExact(StreamReader* r, void* buffer, int32_t bytes);
-// Skips leading ID3v2 tags and reads the first header's 4 bytes into headerBytes. Returns kFrame
-// when the 4 bytes were read, kEndOfStream when the input ended, kNoSync for a malformed tag.
-Status ReadFirstHeaderBytes(StreamReader* r);
+// Passes over `bytes` bytes; false when the input ends first.
+bool SkipInput(StreamReader* r, int64_t bytes);
 // The size in bytes of the ID3v2 tag that `bytes` (10 bytes) starts, or -1 when it starts none.
 int64_t Id3v2TagBytes(const uint8_t bytes[10]);
 // Appends `count` bytes of the input to the ring. Returns false on a short read.
@@ -38,6 +41,12 @@ bool AppendMainData(StreamReader* r, int32_t count);
 // The reservoir step: returns 1 when the frame can be decoded (its main data then lies in
 // r->mainData, r->mainDataBits long), 0 when it must be skipped, -1 on a short read.
 int ReservoirStep(StreamReader* r, int32_t mainDataBegin, int32_t mainDataBytes);
+
+// --- FrameSync.cpp: where frames start, and resynchronisation after junk
+// Finds the next frame (skipping ID3v2 tags and junk) and consumes its 4 header bytes; the
+// reader's frameFlags, frameOffset and frameLength describe it. kFrame, or kEndOfStream (the
+// input ended where a frame could start) or kNoSync (it ended in junk).
+Status NextFrame(StreamReader* r, FrameHeader* header);
 
 // --- SideInfo.cpp
 void ParseSideInfo(const uint8_t* bytes, const FrameHeader& h, SideInfo* side, uint32_t* faults);

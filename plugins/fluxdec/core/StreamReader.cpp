@@ -1,19 +1,60 @@
-// Reading frames from the input call-back, skipping leading ID3v2 tags, and keeping the bit
-// reservoir. All reads are exact-size reads of the header (4 bytes), CRC word (2), side
-// information and main data; there is no read-ahead beyond the reservoir.
+// Reading from the input call-back through a look-ahead window, and keeping the bit reservoir.
+// The window lets the frame search (FrameSync.cpp) look at the headers that follow a frame
+// before the frame is taken; the frame itself is then read from it in exact-size pieces: the
+// CRC word (2 bytes), side information and main data.
 #include <cstring>
 
 #include "plugins/fluxdec/core/Stages.h"
 
 namespace fluxdec {
 
+int32_t WindowAvailable(StreamReader* r, int32_t bytes) {
+    if (bytes > kWindowBytes) bytes = kWindowBytes;
+    int32_t have = r->windowFill - r->windowPos;
+    if (have >= bytes || r->inputEnded) return have;
+    if (r->windowPos + bytes > kWindowBytes) {  // what was consumed makes room
+        std::memmove(r->window, r->window + r->windowPos, size_t(have));
+        r->windowOffset += r->windowPos;
+        r->windowFill = have;
+        r->windowPos = 0;
+    }
+    while (have < bytes) {
+        const int32_t room = kWindowBytes - r->windowFill;
+        const int32_t got = r->read(r->context, r->window + r->windowFill, room);
+        // A misbehaving reader (negative or more than asked) counts as the end of the input.
+        if (got <= 0 || got > room) {
+            r->inputEnded = 1;
+            break;
+        }
+        r->windowFill += got;
+        have += got;
+    }
+    return have;
+}
+
+int64_t InputOffset(const StreamReader* r) { return r->windowOffset + r->windowPos; }
+
 bool ReadExact(StreamReader* r, void* buffer, int32_t bytes) {
     uint8_t* p = static_cast<uint8_t*>(buffer);
     while (bytes > 0) {
-        int32_t got = r->read(r->context, p, bytes);
-        if (got <= 0 || got > bytes) return false;
-        p += got;
-        bytes -= got;
+        const int32_t have = WindowAvailable(r, bytes);
+        if (have <= 0) return false;
+        const int32_t n = have < bytes ? have : bytes;
+        std::memcpy(p, r->window + r->windowPos, size_t(n));
+        r->windowPos += n;
+        p += n;
+        bytes -= n;
+    }
+    return true;
+}
+
+bool SkipInput(StreamReader* r, int64_t bytes) {
+    while (bytes > 0) {
+        const int32_t have = WindowAvailable(r, kWindowBytes);
+        if (have <= 0) return false;
+        const int32_t n = int64_t(have) < bytes ? have : int32_t(bytes);
+        r->windowPos += n;
+        bytes -= n;
     }
     return true;
 }
@@ -25,30 +66,6 @@ int64_t Id3v2TagBytes(const uint8_t b[10]) {
     if ((b[6] | b[7] | b[8] | b[9]) & 0x80) return -1;
     int64_t size = (int64_t(b[6]) << 21) | (int64_t(b[7]) << 14) | (int64_t(b[8]) << 7) | b[9];
     return 10 + size + ((b[5] & 0x10) ? 10 : 0);
-}
-
-static bool Skip(StreamReader* r, int64_t bytes) {
-    uint8_t scratch[512];
-    while (bytes > 0) {
-        int32_t n = bytes > int64_t(sizeof scratch) ? int32_t(sizeof scratch) : int32_t(bytes);
-        if (!ReadExact(r, scratch, n)) return false;
-        bytes -= n;
-    }
-    return true;
-}
-
-Status ReadFirstHeaderBytes(StreamReader* r) {
-    uint8_t* b = r->headerBytes;
-    if (!ReadExact(r, b, 4)) return Status::kEndOfStream;
-    // Several tags may follow each other; each is bounded by the input, so the loop is too.
-    while (b[0] == 'I' && b[1] == 'D' && b[2] == '3') {
-        if (!ReadExact(r, b + 4, 6)) return Status::kEndOfStream;
-        int64_t tag = Id3v2TagBytes(b);
-        if (tag < 0) return Status::kNoSync;
-        if (!Skip(r, tag - 10)) return Status::kEndOfStream;
-        if (!ReadExact(r, b, 4)) return Status::kEndOfStream;
-    }
-    return Status::kFrame;
 }
 
 // Appends the frame's main data to the ring at ringWritePos, continuing at the ring's start when

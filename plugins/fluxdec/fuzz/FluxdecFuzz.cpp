@@ -1,8 +1,9 @@
 // libFuzzer target: the input bytes are a file handed to the decoder core, decoded frame by frame
-// until the stream ends; then the same bytes as a song: scanned, tags parsed, decoded from a few
-// seek targets to the end. AddressSanitizer and UndefinedBehaviorSanitizer watch every access;
-// the loops need no limit because every frame consumes at least its 4 header bytes and the song
-// decodes only the frames its scan found.
+// until the stream ends (junk and damage are searched past); then the same bytes as a song:
+// opened, decoded to the end while the scan runs ahead, then decoded from a few seek targets to
+// the end, each yielding exactly what the finished scan promised. AddressSanitizer and
+// UndefinedBehaviorSanitizer watch every access; the loops need no limit because every frame
+// consumes at least its 4 header bytes and the song decodes only the frames its scan found.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -37,9 +38,10 @@ bool SeekInput(void* context, int64_t offset) {
 fluxdec::Decoder gDecoder;
 fluxdec::Song gSong;
 
-// Decodes the song from `sample` to its end; its scan promised exactly that many samples.
+// Decodes the song from `sample` to its end (from where it stands when `sample` is negative);
+// its scan promised exactly that many samples.
 uint32_t DecodeSongFrom(int64_t sample) {
-    if (!fluxdec::SeekSongToSample(&gSong, sample)) __builtin_trap();
+    if (sample >= 0 && !fluxdec::SeekSongToSample(&gSong, sample)) __builtin_trap();
     const fluxdec::SongInfo& song = fluxdec::SongInfoOf(&gSong);
     int16_t pcm[fluxdec::kMaxFrameSamples];
     fluxdec::FrameInfo info{};
@@ -51,7 +53,8 @@ uint32_t DecodeSongFrom(int64_t sample) {
         total += count;
     }
     const int64_t expected = sample < song.samples ? song.samples - (sample < 0 ? 0 : sample) : 0;
-    if (total != expected) __builtin_trap();  // the scan and the decode disagree
+    // The scan and the decode disagree.
+    if (!song.scanned || total != expected) __builtin_trap();
     return checksum;
 }
 
@@ -72,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             checksum += uint16_t(pcm[i]);
     }
     in.pos = 0;
-    if (fluxdec::OpenSong(&gSong, fluxdec::SongInput{ReadInput, SeekInput, &in})) {
+    if (fluxdec::OpenSong(&gSong, fluxdec::SongInput{ReadInput, SeekInput, &in, int64_t(size)})) {
+        checksum += DecodeSongFrom(-1);
         const int64_t samples = fluxdec::SongInfoOf(&gSong).samples;
         // A place that the bytes choose, the last sample and past the end (the frames from the
         // start were decoded above).

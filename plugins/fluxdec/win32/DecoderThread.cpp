@@ -5,9 +5,12 @@
 // drained close first, so that the end of the old format plays at its own rate), carries out
 // seeks handed over by the host's window thread (the queued audio of the old place is discarded
 // at once, so the new place is heard within a block or two), publishes the position being heard
-// after every block, and at the end of the song lets the queued audio play out, closes the file
-// and tells the host the song is over. A stop request is seen once per block and ends the thread
-// without touching the host's output, which Stop then closes at once.
+// after every block and the exact length once the song layer's scan (run a piece per block) has
+// ended, and at the end of the song lets the queued audio play out, closes the file and tells
+// the host the song is over. While the queued audio plays out, a seek is still carried out (the
+// knob dragged back in the song's last moments) and a stop still seen, every 10 ms. A stop
+// request is seen once per block and ends the thread without touching the host's output, which
+// Stop then closes at once.
 #include "plugins/fluxdec/win32/PluginState.h"
 
 namespace fluxdec {
@@ -96,6 +99,45 @@ void PushToScopes(PluginState* state, int32_t samplesPerChannel, int32_t channel
     state->visual.Push(state->song.decoder.spectrum, lastGranule, channels);
 }
 
+// Decodes and writes blocks until the song ends or a stop is requested.
+void PlayBlocks(PluginState* state, HostOutput* output) {
+    FrameInfo info{};
+    bool scanned = SongInfoOf(&state->song).scanned;
+    while (state->songOpen && !state->stopRequested) {
+        TakeSeek(state, output);
+        const int64_t blockMs = SongPositionMs(&state->song);
+        const int64_t blockSample = SongPositionSamples(&state->song);
+        int32_t samplesPerChannel = 0;
+        const Status status = DecodeSongBlock(&state->song, state->pcm, &info, &samplesPerChannel);
+        if (!scanned && SongInfoOf(&state->song).scanned) {
+            scanned = true;
+            PublishLength(state);
+        }
+        if (IsEndOfStream(status)) break;
+        const int32_t channels = info.channels;
+        output->EnsureFormat(info.sampleRate, channels);
+        if (state->stopRequested) break;
+        // A frame the reservoir could not decode is silence, and its lines are the last frame's.
+        if (status == Status::kFrame) PushToScopes(state, samplesPerChannel, channels);
+        state->volume.Apply(state->pcm, samplesPerChannel, channels);
+        output->Write(state->pcm, samplesPerChannel * channels);
+        state->clock.Queued(blockMs, blockSample);
+        PublishPosition(state);
+    }
+}
+
+// Waits while the queued audio plays out (the time from the block being heard to the song's
+// end), looking for a seek or a stop every 10 ms; true when a seek came.
+bool SeekWhileQueuedAudioPlays(PluginState* state) {
+    const int64_t queuedMs = SongPositionMs(&state->song) - state->clock.HeardMs();
+    const DWORD start = GetTickCount();
+    while (!state->stopRequested && int64_t(GetTickCount() - start) < queuedMs) {
+        if (state->seekPosition != kNoSeek) return true;
+        Sleep(10);
+    }
+    return !state->stopRequested && state->seekPosition != kNoSeek;
+}
+
 }  // namespace
 
 DWORD WINAPI DecoderThreadMain(LPVOID param) {
@@ -104,23 +146,13 @@ DWORD WINAPI DecoderThreadMain(LPVOID param) {
     HostOutput output(record);
     RestartClock(state);
     state->visual.Clear();
-    FrameInfo info{};
-    while (state->songOpen && !state->stopRequested) {
-        TakeSeek(state, &output);
-        const int64_t blockMs = SongPositionMs(&state->song);
-        const int64_t blockSample = SongPositionSamples(&state->song);
-        int32_t samplesPerChannel = 0;
-        const Status status = DecodeSongBlock(&state->song, state->pcm, &info, &samplesPerChannel);
-        if (IsEndOfStream(status)) break;
-        const int32_t channels = info.channels;
-        output.EnsureFormat(info.sampleRate, channels);
-        if (state->stopRequested) break;
-        // A frame the reservoir could not decode is silence, and its lines are the last frame's.
-        if (status == Status::kFrame) PushToScopes(state, samplesPerChannel, channels);
-        state->volume.Apply(state->pcm, samplesPerChannel, channels);
-        output.Write(state->pcm, samplesPerChannel * channels);
-        state->clock.Queued(blockMs, blockSample);
-        PublishPosition(state);
+    // Nothing below throws (the song layer's tables are bounded and never raise); should anything
+    // do so, the song ends here rather than the host's process.
+    try {
+        do {
+            PlayBlocks(state, &output);
+        } while (state->songOpen && !state->stopRequested && SeekWhileQueuedAudioPlays(state));
+    } catch (...) {
     }
     if (!state->stopRequested) {
         output.Drain();

@@ -67,12 +67,6 @@ bool SeekSongFile(void* context, int64_t offset) {
     return SetFilePointerEx(static_cast<HANDLE>(context), to, nullptr, FILE_BEGIN) != 0;
 }
 
-// A length as the info carries it: a song of more than 2^31 samples (13 hours at 44.1 kHz) is cut
-// one short of the largest value, so that "one past the length" still fits.
-LONG InfoValue(int64_t value) {
-    return LONG(value < int64_t(LONG_MAX) - 1 ? value : int64_t(LONG_MAX) - 1);
-}
-
 // Under the state's lock, with no decoder thread, or when no other thread can reach the state.
 void CloseSongFile(PluginState* state) {
     if (state->songOpen) CloseSong(&state->song);
@@ -85,21 +79,29 @@ void CloseSongFile(PluginState* state) {
     InterlockedExchange(&state->lengthSamples, kNoFileInfoValue);
 }
 
-// Opens `state->path` and reads what the song is: its frames' headers, length and seek table.
-// The file is shared for deleting and renaming, so that the user can move a playing song.
-// Under the state's lock, with no decoder thread.
+// Opens `state->path` and reads what sounding needs: the title, the first frame and its tag (the
+// scan of the rest runs on the decoder thread, so the host's lock is held for milliseconds
+// whatever the file's size). The file is shared for deleting and renaming, so that the user can
+// move a playing song. Under the state's lock, with no decoder thread. An exception (memory
+// running out in the title's reader) refuses the song: none crosses the plug-in's entries.
 bool OpenSongFile(PluginState* state) {
     CloseSongFile(state);
     state->file = CreateFileA(state->path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (state->file == INVALID_HANDLE_VALUE) return false;
-    const std::string title = ReadSongTitle(state->path);
-    std::strncpy(state->title, title.c_str(), kPluginPathChars - 1);
+    try {
+        const std::string title = ReadSongTitle(state->path);
+        std::strncpy(state->title, title.c_str(), kPluginPathChars - 1);
+    } catch (...) {
+        CloseSongFile(state);
+        return false;
+    }
+    LARGE_INTEGER size;
+    SongInput input{ReadSongFile, SeekSongFile, state->file};
+    if (GetFileSizeEx(state->file, &size)) input.size = size.QuadPart;
     // A file without a single frame still opens: it plays as nothing and ends at once.
-    state->songOpen = OpenSong(&state->song, SongInput{ReadSongFile, SeekSongFile, state->file});
-    const SongInfo* song = state->songOpen ? &SongInfoOf(&state->song) : nullptr;
-    InterlockedExchange(&state->lengthMs, song ? InfoValue(song->lengthMs) : 0);
-    InterlockedExchange(&state->lengthSamples, song ? InfoValue(song->samples) : 0);
+    state->songOpen = OpenSong(&state->song, input);
+    PublishLength(state);
     InterlockedExchange(&state->heardMs, 0);
     InterlockedExchange(&state->heardSamples, 0);
     InterlockedExchange(&state->playedOut, 0);

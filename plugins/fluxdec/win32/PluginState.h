@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <climits>
+
 #include "plugins/api/PluginApi.h"
 #include "plugins/fluxdec/core/Song.h"
 #include "plugins/fluxdec/output/VisualHistory.h"
@@ -49,8 +51,9 @@ struct PluginState {
     // paint thread.
     VisualHistory visual;
 
-    // Fixed from OpenFile until the next OpenFile: the song's length in both of the info's forms
-    // (milliseconds; samples per channel), -1 without a song.
+    // The song's length in both of the info's forms (milliseconds; samples per channel), -1
+    // without a song: set by OpenFile (an estimate until the scan ends), and by the decoder
+    // thread when its scan has ended.
     LONG lengthMs = kNoFileInfoValue;
     LONG lengthSamples = kNoFileInfoValue;
     // Written by the decoder thread, read by GetFileInfo on any thread.
@@ -68,5 +71,17 @@ struct PluginState {
 
 // The decoder thread (DecoderThread.cpp); its parameter is the PluginRecord.
 DWORD WINAPI DecoderThreadMain(LPVOID record);
+
+// Sets lengthMs and lengthSamples from the open song (0 without one). A length as the info carries
+// it: a song of more than 2^31 samples (13 hours at 44.1 kHz) is cut one short of the largest
+// value, so that "one past the length" still fits.
+inline void PublishLength(PluginState* state) {
+    const SongInfo* song = state->songOpen ? &SongInfoOf(&state->song) : nullptr;
+    const auto infoValue = [](int64_t value) {
+        return LONG(value < int64_t(LONG_MAX) - 1 ? value : int64_t(LONG_MAX) - 1);
+    };
+    InterlockedExchange(&state->lengthMs, song ? infoValue(song->lengthMs) : 0);
+    InterlockedExchange(&state->lengthSamples, song ? infoValue(song->samples) : 0);
+}
 
 }  // namespace fluxdec
