@@ -20,7 +20,8 @@
 // rows are transposed in blocks of 4 x 4 on the way in and out), and the windowing keeps its
 // sums in registers, 16 samples at a time. Every lane does the scalar code's operations in the
 // scalar code's order, so both forms give the same floats: SynthesiseGranuleReference is the
-// scalar form, kept for the tests and for compilers without SSE2.
+// scalar form, kept for the tests and for compilers without SSE2. SynthesisAvx2.cpp does the same
+// in eight lanes where the CPU has AVX2.
 #include "plugins/fluxdec/core/SynthesisKernels.h"
 #include "plugins/fluxdec/core/Stages.h"
 #include "plugins/fluxdec/core/Tables.h"
