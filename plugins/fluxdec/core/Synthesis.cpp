@@ -22,7 +22,8 @@
 // rows are transposed in blocks of 4 x 4 on the way in and out), and the windowing keeps its
 // sums in registers, 16 samples at a time. Every lane does the scalar code's operations in the
 // scalar code's order, so both forms give the same floats: SynthesiseGranuleReference is the
-// scalar form, kept for the tests and for compilers without SSE2.
+// scalar form, kept for the tests and for compilers without SSE2. SynthesisAvx2.cpp does the same
+// in eight lanes where the CPU has AVX2.
 #include "plugins/fluxdec/core/SynthesisKernels.h"
 #include "plugins/fluxdec/core/Stages.h"
 #include "plugins/fluxdec/core/Tables.h"
@@ -87,6 +88,7 @@ FLUXDEC_INLINE void Window16(const float* rows, const float (*window)[32], int j
     __m128 a1 = _mm_mul_ps(Load(r + 4), LoadAligned(c + 4));
     __m128 a2 = _mm_mul_ps(Load(r + 8), LoadAligned(c + 8));
     __m128 a3 = _mm_mul_ps(Load(r + 12), LoadAligned(c + 12));
+    FLUXDEC_UNROLL_TAPS
     for (int tap = 1; tap < 16; ++tap) {
         r = rows + 32 * tap + j0;
         c = window[tap] + j0;

@@ -40,6 +40,7 @@ FLUXDEC_INLINE void Window32(const float* rows, const float (*window)[32], int16
     __m256 a[4];
     for (int q = 0; q < 4; ++q)
         a[q] = _mm256_mul_ps(_mm256_loadu_ps(rows + 8 * q), _mm256_loadu_ps(c + 8 * q));
+    FLUXDEC_UNROLL_TAPS
     for (int tap = 1; tap < 16; ++tap) {
         const float* r = rows + 32 * tap;
         c = window[tap];
