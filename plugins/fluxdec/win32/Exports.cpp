@@ -124,11 +124,11 @@ int32_t OpenFileEntry(PluginRecord* record, const char* path) {
     InterlockedExchange(&state->seekPosition, kNoSeek);
     std::strncpy(state->path, path, kPluginPathChars - 1);  // paths of 2048+ characters are cut
     state->path[kPluginPathChars - 1] = '\0';
-        const std::string title =
-            ReadSongTitle(state->path, state->utf8Titles ? TitleText::utf8 : TitleText::ascii);
-        std::strncpy(state->title, title.c_str(), kPluginPathChars - 1);
-        tags = ReadSongTags(state->path);
-        std::strncpy(state->title, tags.title.c_str(), kPluginPathChars - 1);
+    // The host's flags are read when a song opens: a host may set them after Initialise. Its
+    // ReplayGain choice at this open holds for the song (also when it is started again).
+    state->utf8Titles = (record->reserved20 & kHostFlagUtf8Titles) != 0;
+    state->replayGain = ReplayGainModeFromBits((record->reserved20 & kHostFlagReplayGainMask) >>
+                                               kHostFlagReplayGainShift);
     return OpenSongFile(state) ? 1 : 0;
 }
 
