@@ -123,11 +123,10 @@ public:
     std::atomic<bool> songChangePosted{false};  // a kSongChangedMessage waits in the queue
     int32_t closing = 0;              // 1 once the main window is being destroyed
     int32_t messageShown = 0;         // 1 while a message stands in the time display
-    int32_t ownsRememberedList = 0;   // this run read the remembered list and writes it back
-    int32_t rememberedIncomplete = 0; // it could not be read whole: kept aside before the write
-    RememberedPlace recalledPlace;    // where the last run ended, as recalled
     // This run is the first player: it reads and writes the remembered list and the window places.
     int32_t ownsRememberedList = 0;
+    int32_t rememberedIncomplete = 0; // it could not be read whole: kept aside before the write
+    RememberedPlace recalledPlace;    // where the last run ended, as recalled
     WindowPlaces places;              // read at start by the first player, written at exit
     int32_t placesTaken = 0;          // the places at exit were taken (on WM_CLOSE)
     int32_t inTray = 0;               // minimised to the notification area: both windows hidden
