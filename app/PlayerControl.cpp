@@ -189,7 +189,10 @@ int PlayerApp::StartCurrent(bool following, bool paused)
         PauseSong();  // the controls show it: the play button up, the pause control lit
     // The row keeps the title in any script; the main window's font draws its ASCII folding.
     const std::string title = SongTitle(*slot);
-    if (!title.empty() && !IsFileNameTitle(title, entry->filePath.text))
+    // A plug-in without a tag to read names the song after the file it was handed, which may be
+    // the short (8.3) form of a name the code page cannot hold: neither is a title.
+    if (!title.empty() && !IsFileNameTitle(title, entry->filePath.text) &&
+        !IsFileNameTitle(title, Utf8FromCodePage(openedPluginPath).c_str()))
         entry->title.Assign(title.c_str());
     std::string drawn;
     AppendFoldedUtf8(title.data(), title.size(), kPathChars - 1, drawn);

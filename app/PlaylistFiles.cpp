@@ -198,9 +198,13 @@ void PlayerApp::RecallPlaylist()
     // offline) or a plug-in claims it (one missing beside the program): each is checked when it
     // plays. Nothing touches the disk, so a slow share does not hold up the start.
     PlaybackGuard guard(playback);
-    for (const PlaylistEntry& entry : contents.entries)
-        if (playlist.count >= kMaxPlaylistEntries || !playlist.Append(entry.path.c_str()))
+    for (const PlaylistEntry& entry : contents.entries) {
+        // A title that is only the file's name (as an untitled entry is saved) is no title.
+        const bool titled = !entry.title.empty() && entry.title != FileNameOf(entry.path);
+        if (playlist.count >= kMaxPlaylistEntries ||
+            !playlist.Append(entry.path.c_str(), titled ? entry.title.c_str() : nullptr))
             rememberedIncomplete = 1;
+    }
     const int32_t current = CurrentEntryOf(bytes);
     currentIndex = current >= 0 && current < playlist.count ? current : 0;
     recalledPlace = PlaceOf(bytes);

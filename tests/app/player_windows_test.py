@@ -203,10 +203,11 @@ def knob_test(bin_dir, work, env):
         left, top = position(main_window)
         box = (left + 146, top + 141, left + 170, top + 164)
         before = screen().crop(box)
-        # Half a turn clockwise around the knob's centre, 9 pixels out: right, below, left.
+        # The knob starts at full volume: half a turn back (anticlockwise) around its centre,
+        # 9 pixels out: right, above, left.
         cx, cy = VOLUME_CENTRE
         xdotool("mousemove", "--window", main_window, cx + 9, cy, "mousedown", 1)
-        for x, y in ((cx + 6, cy + 6), (cx, cy + 9), (cx - 6, cy + 6), (cx - 9, cy)):
+        for x, y in ((cx + 6, cy - 6), (cx, cy - 9), (cx - 6, cy - 6), (cx - 9, cy)):
             xdotool("mousemove", "--window", main_window, x, y, "sleep", 0.1)
         pointer = xdotool("getmouselocation", "--shell")
         xdotool("mouseup", 1)

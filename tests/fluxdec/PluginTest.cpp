@@ -190,7 +190,7 @@ TEST_F(Plugin, DescriptionRecordAndFileInfo) {
     ASSERT_NE(d, nullptr);
     EXPECT_STREQ(d->title, "Corvane - Fluxdec Player");
     EXPECT_EQ(std::memcmp(d->extensions, "mp3\0\0", 5), 0);
-    EXPECT_EQ(d->flags, kPluginFlagOptionalEntries);
+    EXPECT_EQ(d->flags, kPluginFlagOptionalEntries | kPluginFlagUtf8Titles);
     EXPECT_EQ(d->spare16, 5);
     EXPECT_EQ(record_.reserved24, 0);
     EXPECT_TRUE(record_.OpenFile && record_.CloseFile && record_.Start && record_.Stop && record_.Seek &&
