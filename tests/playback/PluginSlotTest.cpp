@@ -84,7 +84,7 @@ TEST_F(PluginSlotTest, LoadBindsTheExportsAndFillsTheRecord)
     expected.HostAudioOpen = HostAudioOpen;
     expected.HostAudioWrite = HostAudioWrite;
     expected.HostAudioClose = HostAudioClose;
-    expected.reserved20 = kHostFlagPlaysOutAfterClose;
+    expected.reserved20 = kHostFlagUtf8Titles | kHostFlagPlaysOutAfterClose;
     EXPECT_EQ(0, std::memcmp(&expected, &control->recordAtInitialise, sizeof expected));
     EXPECT_EQ(&slot.record, control->lastRecord) << "Initialise got the slot's own record";
     EXPECT_NE(nullptr, slot.record.OpenFile) << "the plug-in's entries stay in the record";
