@@ -423,7 +423,9 @@ TEST_F(Plugin, StopCloseFileAndOpenFileFromSeveralThreadsNeverCloseAHandleTwice)
     record_.CloseFile(&record_);
 
     for (const Caller& caller : callers) EXPECT_EQ(caller.handlesClosedUnderUs, 0);
-    EXPECT_EQ(host_.mostWritersInside, 1) << "one decoder thread at a time";
+    // A thread may be stopped before its first block (the song's first frames are found and
+    // checked first), so a churn may see no write at all; never two at once.
+    EXPECT_LE(host_.mostWritersInside, 1) << "one decoder thread at a time";
     EXPECT_EQ(HandleCount(), handlesBefore) << "the decoder threads and files, each closed once";
 
     // And the record still plays a song from start to end.
