@@ -7,7 +7,8 @@
 // scrolls, the scopes and the time follow it; the progress pointer still sweeps; the picture of
 // the scopes still fades; a message stands), and only the parts that changed. When nothing will
 // change it rests until WakePaintThread says something did. It draws nothing while the window
-// cannot be seen; a whole repaint draws the picture when it can be seen again.
+// cannot be seen, and then looks at the song only four times a second (and at once when a stream
+// ends); a whole repaint draws the picture, and wakes the thread, when it can be seen again.
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -17,6 +18,10 @@
 namespace {
 
 constexpr DWORD kFramePeriodMs = 33;
+// While the window cannot be seen only the song is followed: the playlist's playing row and the
+// tray's tooltip learn of a song change within this, and the end of a stream still wakes the
+// thread at once.
+constexpr DWORD kUnseenPeriodMs = 250;
 constexpr LONG kTitleScrollStep = 2;
 // After the device reports a stream's end, the plug-in reports its song over within moments:
 // it is looked for every millisecond for this long, since the blocks still queued are all the
@@ -85,6 +90,7 @@ void PlayerApp::PaintFrames()
     DWORD last = GetTickCount();
     while (HWND w = window.load()) {
         int moving = 0;
+        bool seen = false;
         {
             PlaybackGuard guard(playback);
             // Under the lock: whoever holds it sees the title where the last frame drew it.
@@ -96,7 +102,8 @@ void PlayerApp::PaintFrames()
             // Nothing is drawn where it cannot be seen: minimised, hidden, or wholly covered while
             // a song plays (the few frames that bring a stopped picture to rest are drawn even
             // under other windows, so that it is right when they go).
-            if (!WindowShown(w) || (songLoaded && WhollyCovered(w, windowShape))) {
+            seen = WindowShown(w) && !(songLoaded && WhollyCovered(w, windowShape));
+            if (!seen) {
                 framesMissed.store(1);
             } else if (LockPaint()) {
                 // The frames not drawn are made good by the window's whole repaint.
@@ -124,12 +131,15 @@ void PlayerApp::PaintFrames()
             continue;
         }
         // Wait only the rest of the period: a frame that took longer is followed at once. The
-        // end of a stream is acted on at once. A wake meanwhile changes nothing: the next frame
-        // draws what changed anyway.
+        // end of a stream is acted on at once. While the window is seen a wake meanwhile changes
+        // nothing, since the next frame draws what changed anyway; while it is not, a wake (the
+        // window shown again, a stop) ends the long wait.
+        const DWORD period = seen ? kFramePeriodMs : kUnseenPeriodMs;
+        const HANDLE events[] = {audio.endedEvent, paintWake};
         for (;;) {
             const DWORD spent = GetTickCount() - last;
-            if (spent >= kFramePeriodMs ||
-                WaitForSingleObject(audio.endedEvent, kFramePeriodMs - spent) != WAIT_OBJECT_0)
+            if (spent >= period ||
+                WaitForMultipleObjects(seen ? 1 : 2, events, FALSE, period - spent) != WAIT_OBJECT_0)
                 break;
             for (int look = 0; look < kEndLooks && window.load() != nullptr && !FollowPlayback(); ++look)
                 Sleep(1);
