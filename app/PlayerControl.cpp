@@ -175,13 +175,17 @@ int PlayerApp::StartCurrent(bool following, bool paused)
         RestoreMessageArea();
 
     if (!opened) {
+        ShowMessage(kNoFileText, kMessageMs);
+        // During continuous play the song before is still heard, and the list goes on: the
+        // caller passes over to the next entry.
+        if (following && currentIndex + 1 < playlist.count)
+            return 0;
         // A song that cannot be opened does not count as playing: the button goes back up.
         heard = HeardSong();
         songLoaded = 0;
         if (playButton.IsOn())
             ToggleButton(playButton);
         EndPause();
-        ShowMessage(kNoFileText, kMessageMs);
         return 0;
     }
     songLoaded = 1;

@@ -15,6 +15,9 @@ namespace {
 
 constexpr char kNoDeviceText[] = "No Device";
 constexpr DWORD kNoDeviceMs = 500;
+// Entries that cannot be opened that one song's end passes over: each costs a failed open (tens
+// of microseconds), so the paint thread holds the lock for a few milliseconds at most.
+constexpr int32_t kPassOverMost = 100;
 
 }  // namespace
 
@@ -55,10 +58,14 @@ void PlayerApp::AdvanceAtEnd()
         heard.length = slot != nullptr ? slot->GetLength() : 0;
     }
     heard.mark = audio.QueuedMark();
-    if (currentIndex + 1 < playlist.count) {
+    // An entry that cannot be opened (its file gone, its drive not mounted) shows "No File!" and
+    // is passed over, as far as the end of the list; so many in a row that trying them would
+    // hold the lock for long end the list instead.
+    for (int32_t tried = 0; currentIndex + 1 < playlist.count && tried < kPassOverMost; ++tried) {
         currentIndex += 1;
-        StartCurrent(true);
-        return;
+        // Opened, or refused at the end of the list, which halts the player.
+        if (StartCurrent(true) || !heard.active)
+            return;
     }
     heard.listEnded = 1;
     if (slot != nullptr)

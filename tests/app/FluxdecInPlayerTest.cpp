@@ -1,6 +1,6 @@
 // The player with the decoder it ships, as a user meets it: songs dropped on the window play
-// one after the other to the end, each whole, two of one format joined without a gap, and the
-// player stops after the last; a stop answers at once at any rate; without a device the player
+// one after the other to the end, each whole, two of one format joined without a gap (also across
+// a missing one, which is passed over), and the player stops after the last; a stop answers at once at any rate; without a device the player
 // says so;
 // the seek knob moves the music to the chosen sample, and the time display follows; a tagged
 // song scrolls by under its own name; the volume knob scales what is heard; the scopes move
@@ -273,6 +273,25 @@ TEST_F(FluxdecInPlayer, DroppedSongsPlayWholeOneAfterAnotherAndThePlayerHaltsAft
     const std::string third = CoreDecode(songs[2]);
     const CaptureComparison thirdSong = CompareCapture(third, captured.substr(cut + second.size()));
     EXPECT_TRUE(thirdSong.HoldsAllOf(third)) << thirdSong.Describe(44100);
+}
+
+// A song whose file is gone (its drive not mounted) is passed over during continuous play: the
+// songs on either side join as if it were not listed, and a missing last entry ends the list.
+TEST_F(FluxdecInPlayer, MissingSongsArePassedOverWithoutAGap)
+{
+    const std::string missing = ProgramFolder() + "gapless-songs\\not-mounted.mp3";
+    for (const std::string& path : {GaplessSong("cut-1"), missing, missing, GaplessSong("cut-2"), missing})
+        ASSERT_EQ(1, app.AddToPlaylist(path.c_str()));
+    const std::string both = CoreDecode(GaplessSong("cut-1")) + CoreDecode(GaplessSong("cut-2"));
+    ASSERT_EQ(1, app.PlayCurrent());
+    EXPECT_TRUE(PumpUntil([] { return app.currentIndex == 4 && app.songLoaded == 0 && !app.playButton.IsOn(); },
+                          30000))
+        << "at entry " << app.currentIndex << ", the play button up at the end";
+    EXPECT_TRUE(PumpUntil([] { return TimeAreaShows(ExpectedMessage("No File!")); }, 500));
+    PumpMessages(600);  // the second cut's last blocks play out
+    const std::string captured = ReadAllCaptures();
+    const CaptureComparison comparison = CompareCapture(both, captured);
+    EXPECT_EQ(both.size(), comparison.matchingPrefix) << comparison.Describe(176400);
 }
 
 // A stop at any moment of a song at the lowest rate (one output buffer plays for a second):
