@@ -366,15 +366,17 @@ void AudioDevice::Release()
     // The ring and the device are forgotten before they are released: a draining close whose
     // thread is terminated (a plug-in's last resort when it stops) then leaves a leak at worst,
     // never a second release by the immediate close that follows.
-    if (void* memory = blockMemory) {
-        blockMemory = nullptr;
-        GlobalFree(GlobalHandle(memory));
-    }
-
-    if (HWAVEOUT device = waveOut) {
-        StoreWaveOut(&waveOut, nullptr);
+    void* memory = blockMemory;
+    blockMemory = nullptr;
+    const HWAVEOUT device = waveOut;
+    StoreWaveOut(&waveOut, nullptr);
+    // The device goes before the ring's memory: the platform's own audio thread may still walk
+    // the headers it has handed back until it has carried out the close (under Wine it follows
+    // one header's link to the next after reporting it done), and it must never read freed memory.
+    if (device != nullptr)
         api->Close(device);
-    }
+    if (memory != nullptr)
+        GlobalFree(GlobalHandle(memory));
     InterlockedDecrement(&closing);
 }
 
