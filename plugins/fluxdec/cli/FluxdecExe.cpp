@@ -7,6 +7,7 @@
 //                       decode, from output sample N on (the plug-in's Seek in samples before
 //                       Start), with the ReplayGain asked for in the record's host flags
 //   fluxdec --info IN.mp3   what the plug-in tells of the song (its records carry no gains)
+// A file whose format changes is written up to the change, as the native fluxdec writes it.
 // Exit status 0 on success (no frames: empty output), 1 when the input cannot be opened, the
 // output cannot be written or the plug-in cannot be loaded, 2 on a usage error.
 #include <windows.h>
@@ -29,6 +30,9 @@ struct CaptureHost {
     HANDLE closed;          // owned: set by HostAudioClose
     int32_t sampleRate = 0;
     int32_t channels = 0;
+    // One output holds one format: the stream's first. Blocks after a change are not written.
+    int32_t changedRate = 0;
+    int32_t changedChannels = 0;
     volatile LONG writes = 0;  // counted on the decoder thread, watched by the main thread
     bool writeFailed = false;
     LARGE_INTEGER firstWrite{};  // when the first block came (QueryPerformanceCounter)
@@ -42,15 +46,23 @@ double MsSince(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
 
 int32_t HostOpen(void* context, int32_t rate, int32_t channels, int32_t) {
     CaptureHost* host = static_cast<CaptureHost*>(context);
-    host->sampleRate = rate;
-    host->channels = channels;
-    if (host->out) host->out->SetFormat(rate, channels);
+    if (host->channels != 0 && (rate != host->sampleRate || channels != host->channels)) {
+        host->changedRate = rate;
+        host->changedChannels = channels;
+    } else if (host->channels == 0) {
+        host->sampleRate = rate;
+        host->channels = channels;
+        if (host->out) host->out->SetFormat(rate, channels);
+    }
     SetEvent(host->opened);
     return 1;
 }
 
 int32_t HostWrite(void* context, int32_t length, const void* data, int32_t) {
     CaptureHost* host = static_cast<CaptureHost*>(context);
+    // The decoder thread may write a few blocks of the next format before the main thread stops
+    // it at the close that ended the first.
+    if (host->changedChannels != 0) return length;
     if (InterlockedIncrement(&host->writes) == 1) QueryPerformanceCounter(&host->firstWrite);
     if (length <= 0 || !data) return 0;
     if (host->out && !host->out->Write(static_cast<const int16_t*>(data), size_t(length / 2))) {
@@ -190,6 +202,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "fluxdec: %s\n", error.empty() ? "cannot write output" : error.c_str());
         return 1;
     }
+    if (host.changedChannels != 0)
+        std::fprintf(stderr, "fluxdec: the stream changes to %d Hz, %d channel%s; the rest is not written\n",
+                     int(host.changedRate), int(host.changedChannels), host.changedChannels == 1 ? "" : "s");
     const double elapsed = double(t1.QuadPart - t0.QuadPart) / double(frequency.QuadPart);
     const double seconds = host.channels > 0 && host.sampleRate > 0
                                ? double(out.BytesWritten()) / (2.0 * host.channels * host.sampleRate)
