@@ -123,9 +123,10 @@ void PlayerApp::PaintFrames()
             // they do while a song plays, while a message stands.
             moving |= songLoaded | messageShown | heard.active | (audio.streamOpen != 0);
         }
+        // The end of a stream comes first: a wait on the first handle alone is a wait for it.
+        const HANDLE events[] = {audio.endedEvent, paintWake};
         if (!moving) {
             // Nothing will change until woken, or until a stream ends or fails to open.
-            const HANDLE events[] = {paintWake, audio.endedEvent};
             WaitForMultipleObjects(2, events, FALSE, INFINITE);
             last = GetTickCount();
             continue;
@@ -135,7 +136,6 @@ void PlayerApp::PaintFrames()
         // nothing, since the next frame draws what changed anyway; while it is not, a wake (the
         // window shown again, a stop) ends the long wait.
         const DWORD period = seen ? kFramePeriodMs : kUnseenPeriodMs;
-        const HANDLE events[] = {audio.endedEvent, paintWake};
         for (;;) {
             const DWORD spent = GetTickCount() - last;
             if (spent >= period ||

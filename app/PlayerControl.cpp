@@ -160,10 +160,10 @@ int PlayerApp::StartCurrent(bool following, bool paused)
     // refused like a file that is gone.
     const int32_t slotIndex = FindClaimingSlot(entry->filePath.text);
     PluginSlot* slot = slotIndex >= 0 ? pluginSlots[slotIndex] : nullptr;
-    if (slot != nullptr)
+    if (slot != nullptr) {
         currentPlugin = slotIndex;
-    if (slot != nullptr)
         slot->SetReplayGain(gSettings.replayGain);  // the preference as it stands when a song opens
+    }
     // Plug-ins take 8-bit paths: a name the code page cannot hold goes by its short form, and
     // one without any such form is not opened at all rather than handed over mangled.
     const int opened = slot != nullptr && PluginPathFor(entry->filePath.text, openedPluginPath)

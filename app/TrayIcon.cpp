@@ -17,7 +17,19 @@ namespace {
 
 constexpr UINT kTrayIconId = 1;
 
-enum TrayCommand : UINT { kTrayPlayPause = 1, kTrayStop, kTrayNext, kTrayPrevious, kTrayExit };
+// The menu's items are the media keys' commands, carried out as the keys are; Exit lies beyond
+// every command's number.
+struct TrayItem {
+    UINT command;
+    const wchar_t* text;
+};
+constexpr TrayItem kTrayItems[] = {
+    {APPCOMMAND_MEDIA_PLAY_PAUSE, L"Play/Pause"},
+    {APPCOMMAND_MEDIA_STOP, L"Stop"},
+    {APPCOMMAND_MEDIA_NEXTTRACK, L"Next"},
+    {APPCOMMAND_MEDIA_PREVIOUSTRACK, L"Previous"},
+};
+constexpr UINT kTrayExit = 0x100;
 
 NOTIFYICONDATAW IconData(HWND window)
 {
@@ -38,6 +50,14 @@ void SetTip(NOTIFYICONDATAW& data, const std::string& title)
     data.uFlags |= NIF_TIP;
 }
 
+// The name of the playing song's row, or nothing.
+std::string PlayingRowName(PlayerApp& app)
+{
+    PlaybackGuard guard(app.playback);
+    const PlayListNode* playing = app.playlist.NodeAt(app.PlayingIndex());
+    return playing != nullptr ? std::string(RowNameOf(*playing)) : std::string();
+}
+
 }  // namespace
 
 void PlayerApp::Minimise()
@@ -51,11 +71,7 @@ void PlayerApp::Minimise()
     data.uFlags = NIF_ICON | NIF_MESSAGE;
     data.uCallbackMessage = kTrayIconMessage;
     data.hIcon = windowIcon;
-    {
-        PlaybackGuard guard(playback);
-        const PlayListNode* playing = playlist.NodeAt(PlayingIndex());
-        SetTip(data, playing != nullptr ? std::string(RowNameOf(*playing)) : std::string());
-    }
+    SetTip(data, PlayingRowName(*this));
     if (!Shell_NotifyIconW(NIM_ADD, &data)) {
         // No notification area to put the icon in: the window is minimised as usual instead of
         // vanishing without a way back.
@@ -96,11 +112,7 @@ void PlayerApp::UpdateTrayTip()
     if (!inTray)
         return;
     NOTIFYICONDATAW data = IconData(window.load());
-    {
-        PlaybackGuard guard(playback);
-        const PlayListNode* playing = playlist.NodeAt(PlayingIndex());
-        SetTip(data, playing != nullptr ? std::string(RowNameOf(*playing)) : std::string());
-    }
+    SetTip(data, PlayingRowName(*this));
     Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
@@ -116,10 +128,8 @@ void PlayerApp::OnTrayIcon(LPARAM mouseMessage)
     const HMENU menu = CreatePopupMenu();
     if (menu == nullptr)
         return;
-    AppendMenuW(menu, MF_STRING, kTrayPlayPause, L"Play/Pause");
-    AppendMenuW(menu, MF_STRING, kTrayStop, L"Stop");
-    AppendMenuW(menu, MF_STRING, kTrayNext, L"Next");
-    AppendMenuW(menu, MF_STRING, kTrayPrevious, L"Previous");
+    for (const TrayItem& item : kTrayItems)
+        AppendMenuW(menu, MF_STRING, item.command, item.text);
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, kTrayExit, L"Exit");
     POINT at;
@@ -130,23 +140,8 @@ void PlayerApp::OnTrayIcon(LPARAM mouseMessage)
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, w,
                        nullptr));
     DestroyMenu(menu);
-    switch (command) {
-    case kTrayPlayPause:
-        TogglePause();
-        break;
-    case kTrayStop:
-        StopSong();
-        break;
-    case kTrayNext:
-        NextSong();
-        break;
-    case kTrayPrevious:
-        PreviousSong();
-        break;
-    case kTrayExit:
+    if (command == kTrayExit)
         PostMessageA(w, WM_CLOSE, 0, 0);
-        break;
-    default:
-        break;
-    }
+    else if (command != 0)
+        OnAppCommand(static_cast<int32_t>(command));
 }
