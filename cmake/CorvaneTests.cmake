@@ -11,18 +11,39 @@ function(corvane_add_gtest name)
   add_executable(${name} ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE ${arg_LIBRARIES} GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
-  set(props "")
-  if(arg_RESOURCE_LOCK)
-    list(APPEND props RESOURCE_LOCK "${arg_RESOURCE_LOCK}")
-  endif()
-  if(arg_LABELS)
-    list(APPEND props LABELS "${arg_LABELS}")
-  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
-    PROPERTIES TIMEOUT 300 ${props})
+    PROPERTIES TIMEOUT 300)
+
+  # The discovery's own PROPERTIES flattens a list (two locks would become a lock and a stray
+  # property name): list-valued properties are set on the discovered cases after them, from a
+  # file that CTest includes once the discovery's file has named the cases.
+  set(props "")
+  if(arg_RESOURCE_LOCK)
+    string(APPEND props " RESOURCE_LOCK [==[${arg_RESOURCE_LOCK}]==]")
+  endif()
+  if("desktop" IN_LIST arg_RESOURCE_LOCK)
+    string(APPEND props " ENVIRONMENT CORVANE_FRESH_PLAYER=1")
+  endif()
+  if(arg_LABELS)
+    string(APPEND props " LABELS [==[${arg_LABELS}]==]")
+  endif()
+  if(props)
+    set(file ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
+    file(WRITE ${file} "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES${props})\nendif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${file})
+  endif()
+endfunction()
+
+# corvane_start_fresh_players(TEST ...): tests that hold the desktop and start the player have
+# it start without the list, volume, places and preferences an earlier test left in the Wine
+# prefix (scripts/wine-exec forgets them). GoogleTest programs that hold the desktop get this
+# from corvane_add_gtest. A test beside them never forgets, so never takes away the memory of a
+# player that a test is watching.
+function(corvane_start_fresh_players)
+  set_property(TEST ${ARGN} APPEND PROPERTY ENVIRONMENT CORVANE_FRESH_PLAYER=1)
 endfunction()
 
 if(CORVANE_WINDOWS)
