@@ -37,12 +37,13 @@ function(corvane_add_gtest name)
   endif()
 endfunction()
 
-# corvane_start_fresh_players(TEST ...): tests that hold the desktop and start the player have
-# it start without the list, volume, places and preferences an earlier test left in the Wine
-# prefix (scripts/wine-exec forgets them). GoogleTest programs that hold the desktop get this
-# from corvane_add_gtest. A test beside them never forgets, so never takes away the memory of a
-# player that a test is watching.
-function(corvane_start_fresh_players)
+# corvane_hold_desktop(TEST ...): the tests take the desktop lock, as every test that shows a
+# window or starts the player does, and whatever player they start starts without the list,
+# volume, places and preferences an earlier test left in the Wine prefix (scripts/wine-exec
+# forgets them). corvane_add_gtest's RESOURCE_LOCK desktop does the same. Only such tests
+# forget: a test beside them never takes away the memory of a player that a test is watching.
+function(corvane_hold_desktop)
+  set_property(TEST ${ARGN} APPEND PROPERTY RESOURCE_LOCK desktop)
   set_property(TEST ${ARGN} APPEND PROPERTY ENVIRONMENT CORVANE_FRESH_PLAYER=1)
 endfunction()
 

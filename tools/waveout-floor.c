@@ -32,11 +32,12 @@ int main(int argc, char** argv)
     format.nBlockAlign = 4;
     format.nAvgBytesPerSec = 44100 * 4;
 
+    char* memory = calloc((size_t)buffers, (size_t)bufferBytes);
     HANDLE done = CreateEventA(NULL, FALSE, FALSE, NULL);
     HWAVEOUT device = NULL;
-    if (waveOutOpen(&device, WAVE_MAPPER, &format, (DWORD_PTR)done, 0, CALLBACK_EVENT) != MMSYSERR_NOERROR)
+    if (memory == NULL || done == NULL ||
+        waveOutOpen(&device, WAVE_MAPPER, &format, (DWORD_PTR)done, 0, CALLBACK_EVENT) != MMSYSERR_NOERROR)
         return 1;
-    char* memory = calloc((size_t)buffers, (size_t)bufferBytes);
     WAVEHDR headers[kMaxBuffers] = {0};
     for (int i = 0; i < buffers; ++i) {
         headers[i].lpData = memory + (size_t)i * (size_t)bufferBytes;

@@ -1,7 +1,7 @@
 // The player with the decoder it ships, as a user meets it: songs dropped on the window play
-// one after the other to the end, each whole, two of one format joined without a gap (also across
-// a missing one, which is passed over), and the player stops after the last; a stop answers at once at any rate; without a device the player
-// says so;
+// one after the other to the end, each whole, two of one format joined without a gap (also
+// across a missing one, which is passed over), and the player stops after the last; a stop
+// answers at once at any rate; without a device the player says so;
 // the seek knob moves the music to the chosen sample, and the time display follows; a tagged
 // song scrolls by under its own name; the volume knob scales what is heard; the scopes move
 // while the music plays and rest after it.

@@ -30,7 +30,8 @@ struct CaptureHost {
     HANDLE closed;          // owned: set by HostAudioClose
     int32_t sampleRate = 0;
     int32_t channels = 0;
-    // One output holds one format: the stream's first. Blocks after a change are not written.
+    // One output holds one format: the stream's first. From the first change on (named here)
+    // no block is written.
     int32_t changedRate = 0;
     int32_t changedChannels = 0;
     volatile LONG writes = 0;  // counted on the decoder thread, watched by the main thread
@@ -46,13 +47,13 @@ double MsSince(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
 
 int32_t HostOpen(void* context, int32_t rate, int32_t channels, int32_t) {
     CaptureHost* host = static_cast<CaptureHost*>(context);
-    if (host->channels != 0 && (rate != host->sampleRate || channels != host->channels)) {
-        host->changedRate = rate;
-        host->changedChannels = channels;
-    } else if (host->channels == 0) {
+    if (host->channels == 0) {
         host->sampleRate = rate;
         host->channels = channels;
         if (host->out) host->out->SetFormat(rate, channels);
+    } else if (host->changedChannels == 0 && (rate != host->sampleRate || channels != host->channels)) {
+        host->changedRate = rate;
+        host->changedChannels = channels;
     }
     SetEvent(host->opened);
     return 1;
